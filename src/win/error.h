@@ -1,0 +1,48 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace plivora {
+
+// The one error type of the program: a number and a description, as the user sees them.
+// Thrown where a fault is found; caught at an event handler's boundary or by ErrorState.
+class Error : public std::runtime_error {
+public:
+    Error(int number, std::string description);
+    explicit Error(int number);  // takes the standard description of the number
+
+    int number() const { return m_number; }
+    const std::string& description() const { return m_description; }
+
+private:
+    int m_number = 0;
+    std::string m_description;
+};
+
+// Error numbers the program raises or reports.
+namespace ErrorNumber {
+inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
+inline constexpr int SubscriptOutOfRange = 9;
+inline constexpr int FileNotFound = 53;
+inline constexpr int BadFileNameOrNumber = 52;
+inline constexpr int PermissionDenied = 70;
+inline constexpr int PathNotFound = 76;
+inline constexpr int DeviceUnavailable = 68;
+inline constexpr int DeviceIoError = 57;
+inline constexpr int PathFileAccessError = 75;
+inline constexpr int InvalidPicture = 481;
+inline constexpr int InvalidProcedureCall = 5;
+}  // namespace ErrorNumber
+
+// The standard description of an error number ("File not found" for 53); "Application-defined or
+// object-defined error" for numbers without one.
+std::string errorDescription(int number);
+
+// "Error # " + the number with a leading space when it is not negative + CR + the description:
+// the text that the error label and the warning box show.
+std::string errorText(int number, const std::string& description);
+std::string errorText(const Error& error);
+
+}  // namespace plivora

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "win/image.h"
+
+namespace plivora {
+
+class PictureSource;
+
+// A loaded picture: its natural size in pixels and its pixels. Copies share the same decoded data.
+// A picture may hold its pixels at a reduced scale (enough to draw it small) and decode the full
+// pixels only when something asks for them; the natural size is always the file's own.
+class Picture {
+public:
+    Picture() = default;
+    explicit Picture(Image image);                          // a picture made in memory
+    explicit Picture(std::shared_ptr<PictureSource> source);  // a picture the loader made
+
+    bool isNull() const { return !m_source; }
+    int width() const;   // natural width in pixels
+    int height() const;  // natural height in pixels
+
+    // The pixels at the natural size, decoded on first use.
+    const Image& fullImage() const;
+    // Pixels good enough to draw the picture at widthPx x heightPx: a reduced-scale decode no
+    // smaller than the request where the picture has one, otherwise the full pixels.
+    const Image& imageForSize(int widthPx, int heightPx) const;
+
+    // Two pictures are the same when they share their data.
+    bool operator==(const Picture& other) const { return m_source == other.m_source; }
+
+private:
+    std::shared_ptr<PictureSource> m_source;
+};
+
+// Where a picture's pixels come from. The loader's decoders implement it; a picture made in memory
+// uses the plain one.
+class PictureSource {
+public:
+    virtual ~PictureSource() = default;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    virtual const Image& fullImage() = 0;
+    virtual const Image& imageForSize(int widthPx, int heightPx) = 0;
+};
+
+}  // namespace plivora
