@@ -1,0 +1,116 @@
+// The main window's picture display: a file chosen in the list or dropped on it is loaded into
+// the thumbnail window's imgShadow, fitted into the display area and described by the labels.
+#include "app/form1.h"
+#include "app/form11.h"
+#include "app/number_format.h"
+#include "app/program.h"
+#include "forms/host.h"
+#include "thumbs/form2.h"
+#include "win/error.h"
+#include "win/file_system.h"
+#include "win/picture_loader.h"
+
+namespace plivora {
+
+namespace {
+
+// "640 x 480": the natural size in pixels, from the shadow image's size in twips.
+std::string pixelDimensions(const ImageControl& shadow, const Host& host) {
+    const float width = shadow.width() / host.twipsPerPixelX();
+    const float height = shadow.height() / host.twipsPerPixelY();
+    return formatSingle(width) + " x " + formatSingle(height);
+}
+
+}  // namespace
+
+void Form1::File1_Click() {
+    ShowListFile();
+}
+
+void Form1::ShowListFile() {
+    Program& program = m_program;
+    program.sCurPath = File1.path();
+    sFileName = File1.fileName();
+    program.sCurPath = withTrailingSlash(program.sCurPath);
+    sPicturePath = program.sCurPath;
+    sPictureFile = sFileName;
+    const std::string fullName = program.sCurPath + sFileName;
+
+    lblErrorMessage.setVisible(false);
+    Form2& thumbnails = program.form2();
+    try {
+        thumbnails.imgShadow.setPicture(LoadPicture(fullName));
+    } catch (const Error& error) {
+        if (error.number() == ErrorNumber::FileNotFound) {
+            program.form11().AnswerOk("File not found, " + errorText(error));
+            return;
+        }
+        imgShow.setWidth(kAreaWidth);
+        imgShow.setHeight(kAreaHeight);
+        imgShow.setStretch(false);
+        lblErrorMessage.setCaption("Unidentified ''" + sFileName + "''");
+        imgShow.setPicture(thumbnails.imgErrorPicture.picture());
+        lblErrorMessage.setVisible(true);
+        return;
+    }
+
+    // The later steps each run even when an earlier one failed.
+    ErrorState errors;
+    errors.run([&] { thumbnails.LetPathFile(fullName); });
+    errors.run([&] { FitToArea(); });
+    errors.run([&] { lblDimension.setCaption(pixelDimensions(thumbnails.imgShadow, host())); });
+    errors.run([&] {
+        lblFileSize.setCaption(
+            formatThousands(fileLength(fullName), program.paths().thousandsSeparator) + " bytes");
+    });
+    errors.run([&] { setCaption(fullName); });
+}
+
+void Form1::FitToArea() {
+    const ImageControl& shadow = m_program.form2().imgShadow;
+    const float w = shadow.width();
+    const float h = shadow.height();
+    if (w > kAreaWidth || h > kAreaHeight) {
+        const double rW = static_cast<double>(w) / kAreaWidth;
+        const double rH = static_cast<double>(h) / kAreaHeight;
+        if (rW > rH) {
+            imgShow.setWidth(kAreaWidth);
+            imgShow.setHeight(static_cast<float>(h / rW));
+        } else {
+            imgShow.setHeight(kAreaHeight);
+            imgShow.setWidth(static_cast<float>(w / rH));
+        }
+        imgShow.setStretch(true);
+        imgShow.setPicture(shadow.picture());
+        lblRatio.setCaption("scale");
+    } else {
+        imgShow.setWidth(kAreaWidth);
+        imgShow.setHeight(kAreaHeight);
+        imgShow.setStretch(false);
+        imgShow.setPicture(shadow.picture());
+        lblRatio.setCaption("100%");
+    }
+}
+
+bool Form1::ShowDroppedPicture(const std::string& p, const std::string& name) {
+    Form2& thumbnails = m_program.form2();
+    try {
+        thumbnails.imgShadow.setPicture(LoadPicture(p));
+    } catch (const Error&) {
+        lblErrorMessage.setCaption("Unidentified ''" + name + "''");
+        lblErrorMessage.setVisible(true);
+        return false;
+    }
+    // A dropped picture is fitted and described like a chosen one.
+    ErrorState errors;
+    errors.run([&] { FitToArea(); });
+    errors.run([&] { lblDimension.setCaption(pixelDimensions(thumbnails.imgShadow, host())); });
+    errors.run([&] {
+        lblFileSize.setCaption(
+            formatThousands(fileLength(p), m_program.paths().thousandsSeparator) + " bytes");
+    });
+    errors.run([&] { setCaption(p); });
+    return true;
+}
+
+}  // namespace plivora

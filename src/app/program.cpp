@@ -1,0 +1,90 @@
+#include "app/program.h"
+
+#include "app/form1.h"
+#include "app/form11.h"
+#include "app/form5.h"
+#include "thumbs/form2.h"
+
+namespace plivora {
+
+Program::Program(Host& host, ProgramPaths paths) : m_host(host), m_paths(std::move(paths)) {}
+
+Program::~Program() {
+    // Views go first, while every form and control they show still exists; then the forms, the
+    // main window last.
+    for (auto& warning : m_warnings) {
+        warning->destroyView();
+    }
+    for (Form* form : std::initializer_list<Form*>{m_form11.get(), m_form5.get(), m_form2.get(),
+                                                   m_form1.get()}) {
+        if (form != nullptr) {
+            form->destroyView();
+        }
+    }
+    m_warnings.clear();
+    m_form11.reset();
+    m_form5.reset();
+    m_form2.reset();
+    m_form1.reset();
+}
+
+void Program::start() {
+    form1().show();
+}
+
+Form1& Program::form1() {
+    if (!m_form1) {
+        m_form1 = std::make_unique<Form1>(*this);
+        m_form1->load();
+    }
+    return *m_form1;
+}
+
+Form2& Program::form2() {
+    if (!m_form2) {
+        m_form2 = std::make_unique<Form2>(*this);
+        m_form2->load();
+    }
+    return *m_form2;
+}
+
+Form5& Program::form5() {
+    if (m_form5 && !m_form5->isLoaded()) {
+        m_form5.reset();  // unloaded by its OK: made again on the next request
+    }
+    if (!m_form5) {
+        m_form5 = std::make_unique<Form5>(*this);
+        m_form5->load();
+    }
+    return *m_form5;
+}
+
+Form11& Program::form11() {
+    if (!m_form11) {
+        m_form11 = std::make_unique<Form11>(*this);
+    }
+    return *m_form11;
+}
+
+Form11& Program::newWarningWindow() {
+    dropClosedWarningWindows();
+    m_warnings.push_back(std::make_unique<Form11>(*this));
+    Form11& window = *m_warnings.back();
+    window.load();
+    return window;
+}
+
+int Program::openWarningWindows() const {
+    int count = 0;
+    for (const auto& warning : m_warnings) {
+        count += warning->isLoaded() ? 1 : 0;
+    }
+    return count;
+}
+
+void Program::dropClosedWarningWindows() {
+    m_warnings.remove_if(
+        [](const std::unique_ptr<Form11>& warning) { return !warning->isLoaded(); });
+}
+
+}  // namespace plivora

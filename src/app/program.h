@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+
+#include "forms/types.h"
+
+namespace plivora {
+
+class Host;
+class Form1;
+class Form2;
+class Form5;
+class Form11;
+
+// Where the program runs: the process's current folder and the program's own folder. The real
+// program takes them from the process; tests give their own.
+struct ProgramPaths {
+    std::string currentFolder;
+    std::string programFolder;
+    // The thousands separator of the user's locale, for file sizes.
+    std::string thousandsSeparator;
+};
+
+// The program: its host, the program-wide state that the windows share (under the names the
+// windows use), and the windows themselves. A window other than the main one is created the first
+// time it is touched. There are no globals: a test makes a fresh Program.
+class Program {
+public:
+    Program(Host& host, ProgramPaths paths);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    Host& host() const { return m_host; }
+    const ProgramPaths& paths() const { return m_paths; }
+
+    // Creates, loads and shows the main window. Closing it ends the program.
+    void start();
+
+    Form1& form1();
+    // The thumbnail window, created hidden on first touch and never unloaded.
+    Form2& form2();
+    bool hasForm2() const { return m_form2 != nullptr; }
+    // The About box, created again after it was unloaded.
+    Form5& form5();
+    // The shared warning-box object through which callers reach AnswerOk; never shown itself.
+    Form11& form11();
+    // A new warning window; the program keeps it until it is closed.
+    Form11& newWarningWindow();
+    int openWarningWindows() const;
+
+    // Program-wide state.
+    std::string sCurPath;
+    std::string sAppPath;
+    Bool16 blTinyMode = kFalse;
+    Bool16 blMouseWasOver = kFalse;
+    Bool16 blPanelLeft = kFalse;
+    Bool16 blOnTop = kFalse;
+    std::int16_t intPinZOrder = 0;
+    Bool16 blPinRefresh = kFalse;
+    Bool16 blMainHidden = kFalse;
+    Bool16 blPanelShown = kFalse;
+    Bool16 blPinInstalled = kFalse;
+    Bool16 blTinyOff = kFalse;
+    std::int32_t lngHookHandle = 0;
+    // Thumbnail page state.
+    std::int16_t intNextFileIndex = 0;
+    std::int16_t intBuildPage = 0;
+    std::int16_t intPagesBuilt = 0;
+    std::int16_t intChainSteps = 0;
+
+private:
+    void dropClosedWarningWindows();
+
+    Host& m_host;
+    ProgramPaths m_paths;
+    std::unique_ptr<Form1> m_form1;
+    std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<Form5> m_form5;
+    std::unique_ptr<Form11> m_form11;
+    std::list<std::unique_ptr<Form11>> m_warnings;
+};
+
+}  // namespace plivora

@@ -1,0 +1,21 @@
+#include "app/resource_picture.h"
+
+#include "resource_bytes.h"
+#include "win/error.h"
+#include "win/picture_loader.h"
+
+namespace plivora {
+
+Picture resourcePicture(const std::string& name) {
+    const std::string bytes = resourceBytes(name);
+    if (bytes.empty()) {
+        return {};
+    }
+    try {
+        return LoadPictureFromBytes(bytes);
+    } catch (const Error&) {
+        return {};
+    }
+}
+
+}  // namespace plivora

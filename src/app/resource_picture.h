@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+#include "win/picture.h"
+
+namespace plivora {
+
+// A picture compiled into the program, by file name ("logo.gif"). A picture that is missing or
+// cannot be decoded gives an empty picture: the program runs on without that decoration.
+Picture resourcePicture(const std::string& name);
+
+}  // namespace plivora

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "forms/control.h"
+#include "win/picture.h"
+
+namespace plivora {
+
+// A push button with a caption, or with a picture face when its style is graphical.
+class CommandButton : public Control {
+public:
+    CommandButton(Form& form, std::string name, Control* container = nullptr)
+        : Control(ControlKind::CommandButton, &form, std::move(name), container) {}
+
+    const std::string& caption() const { return m_caption; }
+    void setCaption(const std::string& caption) {
+        m_caption = caption;
+        notify(ViewChange::Content);
+    }
+    const Picture& picture() const { return m_picture; }
+    void setPicture(const Picture& picture) {
+        m_picture = picture;
+        notify(ViewChange::Content);
+    }
+    bool isGraphical() const { return m_graphical; }
+    void setGraphical(bool graphical) { m_graphical = graphical; }
+
+private:
+    std::string m_caption;
+    Picture m_picture;
+    bool m_graphical = false;
+};
+
+}  // namespace plivora

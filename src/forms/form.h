@@ -1,0 +1,135 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "forms/control.h"
+#include "win/picture.h"
+
+namespace plivora {
+
+class Host;
+
+enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+enum class BorderStyle {
+    None = 0,
+    FixedSingle = 1,
+    Sizable = 2,
+    FixedDialog = 3,
+    FixedToolWindow = 4
+};
+
+// A top-level window: outer position and size in twips, caption, window state, topmost flag and a
+// client area whose coordinate system may be scaled. It owns no controls; the controls of a form
+// are members of the form's class and register themselves here.
+class Form : public Control {
+public:
+    ~Form() override;
+
+    Host& host() const { return m_host; }
+    const std::vector<Control*>& controls() const { return m_controls; }
+
+    // Outer geometry (left, top, width, height from Control) is in twips, screen coordinates.
+    float clientWidthTwips() const;
+    float clientHeightTwips() const;
+    // Sets the outer size so that the client area has the given size.
+    void setClientSize(float widthTwips, float heightTwips);
+
+    // The client area's logical size. Until a scale is set it is the client size in twips; once
+    // set, control positions are in these units and map onto the real client size.
+    float scaleWidth() const;
+    float scaleHeight() const;
+    void setScaleWidth(float units);
+    void setScaleHeight(float units);
+    bool hasCustomScale() const { return m_customScale; }
+    // Factors from control units to twips of the client area.
+    float unitsToTwipsX() const;
+    float unitsToTwipsY() const;
+
+    const std::string& caption() const { return m_caption; }
+    void setCaption(const std::string& caption);
+    const Picture& icon() const { return m_icon; }
+    void setIcon(const Picture& icon);
+    const Picture& picture() const { return m_picture; }  // background picture
+    void setPicture(const Picture& picture);
+
+    BorderStyle borderStyle() const { return m_borderStyle; }
+    void setBorderStyle(BorderStyle style) { m_borderStyle = style; }
+    bool hasMinButton() const { return m_minButton; }
+    bool hasMaxButton() const { return m_maxButton; }
+    void setMinButton(bool on) { m_minButton = on; }
+    void setMaxButton(bool on) { m_maxButton = on; }
+    bool showInTaskbar() const { return m_showInTaskbar; }
+    void setShowInTaskbar(bool on) { m_showInTaskbar = on; }
+    bool isCentred() const { return m_centred; }
+    void setCentred(bool on) { m_centred = on; }
+
+    WindowState windowState() const { return m_windowState; }
+    void setWindowState(WindowState state);
+    bool isTopmost() const { return m_topmost; }
+    void setTopmost(bool topmost);
+
+    void move(float left, float top, float width, float height) override;
+
+    bool isLoaded() const { return m_loaded; }
+    // Loads the form (once): the host makes its view, then Load runs.
+    void load();
+    // Shows the form without waiting (modeless), loading it first when needed.
+    void show();
+    void hide();
+    // Asks the form to close: QueryUnload may cancel; otherwise Unload runs and the view goes.
+    // Returns whether the form was unloaded.
+    bool unload(int unloadMode = 1);
+    // Destroys the view without running any handler; the owner calls it before destroying a
+    // loaded form, so that the view goes while the form's controls still exist.
+    void destroyView();
+    // Repaints: raises Paint.
+    void refresh();
+
+    std::function<void()> Load;
+    std::function<void(int& cancel, int unloadMode)> QueryUnload;
+    std::function<void()> Unload;
+    std::function<void()> Paint;
+    std::function<void()> Resize;
+
+    // From the view: the user moved or resized the window, or changed its state.
+    void setGeometryFromView(float left, float top, float width, float height);
+    void setWindowStateFromView(WindowState state);
+    void raisePaint();
+
+    // Unload modes.
+    static constexpr int kFormControlMenu = 0;  // the user closed the window
+    static constexpr int kFormCode = 1;         // code unloaded it
+
+    void registerControl(Control* control);
+    void unregisterControl(Control* control);
+    int nextZRank() { return ++m_zCounter; }
+
+protected:
+    Form(Host& host, std::string name);
+
+private:
+    void raiseResize();
+
+    Host& m_host;
+    std::vector<Control*> m_controls;
+    std::string m_caption;
+    Picture m_icon;
+    Picture m_picture;
+    BorderStyle m_borderStyle = BorderStyle::Sizable;
+    bool m_minButton = true;
+    bool m_maxButton = true;
+    bool m_showInTaskbar = true;
+    bool m_centred = false;
+    WindowState m_windowState = WindowState::Normal;
+    bool m_topmost = false;
+    bool m_loaded = false;
+    bool m_everShown = false;
+    bool m_customScale = false;
+    float m_scaleWidth = 0;
+    float m_scaleHeight = 0;
+    int m_zCounter = 0;
+};
+
+}  // namespace plivora

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "forms/types.h"
+
+namespace plivora {
+
+class Control;
+class Form;
+class TimerControl;
+class Picture;
+
+// The size of a window's frame in twips: borders on each side, the top one including the caption
+// bar. A form's client area is its outer size minus these.
+struct FrameMetrics {
+    float left = 0;
+    float top = 0;
+    float right = 0;
+    float bottom = 0;
+};
+
+// A drive: a mounted file system that holds files. Its root is an absolute folder ending in '/'.
+struct Drive {
+    std::string root;
+    std::string label;  // what the drive list shows
+    bool operator==(const Drive&) const = default;
+};
+
+// What only a window system knows or does. The Qt host drives real windows; the headless host
+// simulates screen, cursor, clock and clipboard for tests and command-line tools.
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // Screen.
+    virtual float twipsPerPixelX() const = 0;
+    virtual float twipsPerPixelY() const = 0;
+    virtual PixelRect screenRect() const = 0;
+    virtual PixelRect workArea() const = 0;
+    virtual FrameMetrics frameMetrics(const Form& form) const = 0;
+    virtual OleColor systemColor(int index) const = 0;  // an RGB value for a system colour index
+    virtual int platformId() const = 0;                 // 1: the 95/98 family, 2: NT, other
+
+    // Pointer.
+    virtual PixelPoint cursorPos() const = 0;
+    virtual void setCapture(Control* control) = 0;
+    virtual void releaseCapture() = 0;
+    virtual Control* capture() const = 0;
+    virtual void setProgramCursor(const Picture* cursor) = 0;  // nullptr: the default cursor
+
+    // Time and events.
+    virtual void timerChanged(TimerControl& timer) = 0;  // start, restart or stop its ticks
+    virtual void timerDestroyed(TimerControl& timer) = 0;
+    virtual void doEvents() = 0;
+    virtual void beep() = 0;
+    virtual void quit() = 0;  // ends the program at once
+
+    // Clipboard.
+    virtual void clearClipboard() = 0;
+    virtual void setClipboardText(const std::string& text) = 0;
+    virtual std::string clipboardText() const = 0;
+    virtual void setClipboardData(int format, const std::vector<std::uint8_t>& bytes) = 0;
+
+    // File systems.
+    virtual std::vector<Drive> drives() const = 0;
+
+    // Views: a form is created, shown, changed or destroyed; the host makes and keeps its view.
+    virtual void formCreated(Form& form) = 0;
+    virtual void formDestroyed(Form& form) = 0;
+    // A SetWindowPos call or similar: recorded by the headless host for tests.
+    virtual void windowCall(const std::string& description) = 0;
+};
+
+}  // namespace plivora

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+
+namespace plivora {
+
+class Control;
+class Host;
+
+// The window calls the program makes, under their platform names and meanings, acting on the
+// forms and the host. A window handle is the control it names.
+using HWND = Control*;
+
+// Insert-after values of SetWindowPos.
+inline constexpr long HWND_TOPMOST = -1;
+inline constexpr long HWND_NOTOPMOST = -2;
+
+inline constexpr unsigned SWP_NOSIZE = 0x0001;
+inline constexpr unsigned SWP_NOMOVE = 0x0002;
+inline constexpr unsigned SWP_NOZORDER = 0x0004;
+inline constexpr unsigned SWP_NOACTIVATE = 0x0010;
+inline constexpr unsigned SWP_SHOWWINDOW = 0x0040;
+inline constexpr unsigned SWP_HIDEWINDOW = 0x0080;
+
+struct RECT {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
+struct POINTAPI {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+struct OSVERSIONINFO {
+    std::uint32_t dwOSVersionInfoSize = 0;
+    std::uint32_t dwMajorVersion = 0;
+    std::uint32_t dwMinorVersion = 0;
+    std::uint32_t dwBuildNumber = 0;
+    std::uint32_t dwPlatformId = 0;
+    char szCSDVersion[128] = {};
+};
+
+inline constexpr std::uint32_t VER_PLATFORM_WIN32_WINDOWS = 1;
+inline constexpr std::uint32_t VER_PLATFORM_WIN32_NT = 2;
+
+// Positions and sizes in screen pixels. Moves and sizes the window unless the flags say not to,
+// and makes it topmost (HWND_TOPMOST) or not (HWND_NOTOPMOST) unless SWP_NOZORDER is given.
+// Returns non-zero.
+long SetWindowPos(HWND hwnd, long hwndInsertAfter, int x, int y, int cx, int cy, unsigned flags);
+// The window's outer rectangle in screen pixels.
+long GetWindowRect(HWND hwnd, RECT& rect);
+long GetCursorPos(Host& host, POINTAPI& point);
+HWND SetCapture(HWND hwnd);
+long ReleaseCapture(Host& host);
+// Fails (returns 0) unless the size field is 148.
+long GetVersionExA(Host& host, OSVERSIONINFO& info);
+
+}  // namespace plivora

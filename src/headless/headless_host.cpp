@@ -1,0 +1,117 @@
+#include "headless/headless_host.h"
+
+#include <algorithm>
+
+#include "forms/form.h"
+#include "forms/timer_control.h"
+#include "win/file_system.h"
+
+namespace plivora {
+
+HeadlessHost::HeadlessHost() {
+    for (const std::string& root : mountedFileSystemRoots()) {
+        m_drives.push_back({withTrailingSlash(root), root});
+    }
+}
+
+void HeadlessHost::setScreen(const PixelRect& screen, const PixelRect& workArea) {
+    m_screen = screen;
+    m_workArea = workArea;
+}
+
+FrameMetrics HeadlessHost::frameMetrics(const Form& form) const {
+    // A designed window: 48-twip borders, and 336 twips of caption bar plus top border.
+    switch (form.borderStyle()) {
+        case BorderStyle::None:
+            return {};
+        case BorderStyle::FixedToolWindow:
+            return {48, 288, 48, 48};
+        default:
+            return {48, 336, 48, 48};
+    }
+}
+
+OleColor HeadlessHost::systemColor(int index) const {
+    switch (index) {
+        case 0x0F:  // button face
+            return rgb(0xF0, 0xF0, 0xF0);
+        case 0x08:  // window text
+            return rgb(0, 0, 0);
+        case 0x05:  // window background
+            return rgb(0xFF, 0xFF, 0xFF);
+        default:
+            return rgb(0xC0, 0xC0, 0xC0);
+    }
+}
+
+void HeadlessHost::timerChanged(TimerControl& timer) {
+    if (timer.isRunning()) {
+        m_timers[&timer] = Scheduled{m_now + timer.interval(), m_timerOrder++};
+    } else {
+        m_timers.erase(&timer);
+    }
+}
+
+void HeadlessHost::timerDestroyed(TimerControl& timer) {
+    m_timers.erase(&timer);
+}
+
+void HeadlessHost::advance(std::int64_t ms) {
+    const std::int64_t target = m_now + ms;
+    while (true) {
+        auto next = m_timers.end();
+        for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
+            if (it->second.due <= target &&
+                (next == m_timers.end() || it->second.due < next->second.due ||
+                 (it->second.due == next->second.due && it->second.order < next->second.order))) {
+                next = it;
+            }
+        }
+        if (next == m_timers.end()) {
+            break;
+        }
+        TimerControl* timer = next->first;
+        m_now = next->second.due;
+        next->second = Scheduled{m_now + timer->interval(), m_timerOrder++};
+        timer->raiseTimer();  // may stop, restart or destroy timers
+    }
+    m_now = target;
+}
+
+void HeadlessHost::doEvents() {
+    ++m_doEventsCalls;
+    // Only the actions queued before this call run now; actions they queue wait for the next one.
+    std::deque<std::function<void()>> pending;
+    pending.swap(m_actions);
+    for (auto& action : pending) {
+        action();
+    }
+}
+
+void HeadlessHost::clearClipboard() {
+    m_clipboardText.clear();
+    m_clipboardData.clear();
+}
+
+void HeadlessHost::setClipboardData(int format, const std::vector<std::uint8_t>& bytes) {
+    m_clipboardData[format] = bytes;
+}
+
+std::vector<Drive> HeadlessHost::drives() const {
+    return m_drives;
+}
+
+void HeadlessHost::formCreated(Form& form) {
+    if (std::find(m_forms.begin(), m_forms.end(), &form) == m_forms.end()) {
+        m_forms.push_back(&form);
+    }
+}
+
+void HeadlessHost::formDestroyed(Form& form) {
+    m_forms.erase(std::remove(m_forms.begin(), m_forms.end(), &form), m_forms.end());
+    if (m_capture != nullptr && m_capture->form() == &form) {
+        m_capture = nullptr;
+    }
+}
+
+}  // namespace plivora

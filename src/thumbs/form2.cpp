@@ -1,0 +1,68 @@
+#include "thumbs/form2.h"
+
+#include "app/form1.h"
+#include "app/program.h"
+#include "app/resource_picture.h"
+
+namespace plivora {
+
+Form2::Form2(Program& program) : Form(program.host(), "Form2"), m_program(program) {
+    setCaption("Plivora - Image Viewer");
+    setIcon(resourcePicture("window_icon.gif"));
+    setBorderStyle(BorderStyle::Sizable);
+
+    fraAniGif.move(2280, 120, 1452, 852);
+    AnimatedGifCtl1.move(0, 120, 2412, 1812);
+    AnimatedGifCtl1.setBorderStyle(1);
+    fraShadowImage.move(480, 120, 1572, 852);
+    imgShadow.move(120, 240, 852, 492);
+    imgShadow.setStretch(false);
+    imgShadow.setSizeAllCursor(true);
+    cmdPrevious.move(120, 1200, 612, 252);
+    cmdPrevious.setCaption("Back");
+    cmdNextPage.move(720, 1200, 612, 252);
+    cmdNextPage.setCaption("Next");
+    cmdShowAniGif.move(96, 480, 300, 252);
+    cmdShowAniGif.setGraphical(true);
+    cmdAnimatedGif.move(96, 840, 300, 252);
+    cmdAnimatedGif.setGraphical(true);
+    cmdSwap.move(96, 120, 300, 252);
+    cmdSwap.setGraphical(true);
+    cmdSwap.setPicture(resourcePicture("swap.gif"));
+    lblPageNumber.move(96, 1800, 372, 372);
+    imgErrorPicture.setVisible(false);
+    imgErrorPicture.setPicture(resourcePicture("error_picture.gif"));
+
+    // The table lists the controls from the top down: bring them forward from the bottom up.
+    Control* const stacking[] = {&lblPageNumber, &cmdSwap,     &cmdAnimatedGif, &cmdShowAniGif,
+                                 &cmdNextPage,   &cmdPrevious, &fraShadowImage, &fraAniGif};
+    for (Control* control : stacking) {
+        control->zOrderFront();
+    }
+
+    Load = [this] { Form_Load(); };
+    QueryUnload = [this](int& cancel, int unloadMode) { Form_QueryUnload(cancel, unloadMode); };
+}
+
+void Form2::LetPathFile(const std::string& sPathFile) {
+    sSelectedFile = sPathFile;
+}
+
+void Form2::Form_Load() {
+    Form1& main = m_program.form1();
+    cmdShowAniGif.setPicture(main.imgShowAniGif.picture());
+    cmdAnimatedGif.setPicture(main.imgPlayPoint.picture());
+    intPageShown = 0;
+    fraAniGif.setCaption("");
+    fraShadowImage.setCaption("");
+    blShadowWasVisible = kFalse;
+    lblPageNumber.setCaption("");
+    blDragging = kFalse;
+}
+
+void Form2::Form_QueryUnload(int& cancel, int /*unloadMode*/) {
+    cancel = 1;
+    hide();
+}
+
+}  // namespace plivora

@@ -1,0 +1,224 @@
+#include "win/file_system.h"
+
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+
+#include "win/error.h"
+
+namespace plivora {
+
+namespace {
+
+enum class EntryKind { Folder, File };
+
+std::vector<std::string> listEntries(const std::string& folder, EntryKind wanted) {
+    std::vector<std::string> names;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+    if (!dir) {
+        return names;
+    }
+    const std::string prefix = withTrailingSlash(folder);
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name.empty() || name[0] == '.') {
+            continue;
+        }
+        struct stat info {};
+        if (::stat((prefix + name).c_str(), &info) != 0) {
+            continue;  // vanished, or a dangling link
+        }
+        const bool match =
+            wanted == EntryKind::Folder ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode);
+        if (match) {
+            names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end(), lessCaseInsensitive);
+    return names;
+}
+
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// File systems that hold no user files.
+bool isPseudoFileSystem(const std::string& type) {
+    static const std::set<std::string> pseudo = {
+        "proc",       "sysfs",      "devtmpfs",  "devpts",  "cgroup",      "cgroup2",
+        "mqueue",     "securityfs", "debugfs",   "tracefs", "pstore",      "bpf",
+        "autofs",     "hugetlbfs",  "configfs",  "fusectl", "binfmt_misc", "nsfs",
+        "rpc_pipefs", "efivarfs",   "selinuxfs", "ramfs",   "squashfs",    "tmpfs",
+    };
+    return pseudo.count(type) != 0;
+}
+
+// Undoes the octal escapes (\040 for a space) of /proc/self/mounts.
+std::string unescapeMountField(const std::string& field) {
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() &&
+            std::isdigit(static_cast<unsigned char>(field[i + 1])) &&
+            std::isdigit(static_cast<unsigned char>(field[i + 2])) &&
+            std::isdigit(static_cast<unsigned char>(field[i + 3]))) {
+            out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                                     (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += field[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> listSubfolders(const std::string& folder) {
+    return listEntries(folder, EntryKind::Folder);
+}
+
+std::vector<std::string> listFiles(const std::string& folder) {
+    return listEntries(folder, EntryKind::File);
+}
+
+bool isFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool isReadableFolder(const std::string& path) {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), &::closedir);
+    return dir != nullptr;
+}
+
+std::int64_t fileLength(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        throw Error(ErrorNumber::FileNotFound);
+    }
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+std::string withTrailingSlash(const std::string& folder) {
+    if (!folder.empty() && folder.back() == '/') {
+        return folder;
+    }
+    return folder + "/";
+}
+
+std::string normalizeFolder(const std::string& folder) {
+    std::vector<std::string> parts;
+    std::stringstream stream(folder);
+    std::string part;
+    while (std::getline(stream, part, '/')) {
+        if (part.empty() || part == ".") {
+            continue;
+        }
+        if (part == "..") {
+            if (!parts.empty()) {
+                parts.pop_back();
+            }
+            continue;
+        }
+        parts.push_back(part);
+    }
+    std::string out;
+    for (const std::string& p : parts) {
+        out += "/" + p;
+    }
+    return out.empty() ? "/" : out;
+}
+
+bool lessCaseInsensitive(const std::string& a, const std::string& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const char ca = asciiLower(a[i]);
+        const char cb = asciiLower(b[i]);
+        if (ca != cb) {
+            return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb);
+        }
+    }
+    if (a.size() != b.size()) {
+        return a.size() < b.size();
+    }
+    return a < b;
+}
+
+bool matchesPattern(const std::string& name, const std::string& patterns) {
+    std::stringstream stream(patterns);
+    std::string pattern;
+    while (std::getline(stream, pattern, ';')) {
+        if (!pattern.empty() && ::fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string currentFolder() {
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE || buffer.size() > (1u << 20)) {
+            return "/";
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+std::string programFolder() {
+    std::vector<char> buffer(4096);
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0) {
+        return currentFolder();
+    }
+    std::string path(buffer.data(), static_cast<std::size_t>(length));
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::vector<std::string> mountedFileSystemRoots() {
+    std::vector<std::string> roots{"/"};
+    std::ifstream mounts("/proc/self/mounts");
+    std::string line;
+    std::vector<std::string> others;
+    while (std::getline(mounts, line)) {
+        std::istringstream fields(line);
+        std::string device, mountPoint, type;
+        if (!(fields >> device >> mountPoint >> type)) {
+            continue;
+        }
+        mountPoint = unescapeMountField(mountPoint);
+        if (isPseudoFileSystem(type) || mountPoint == "/" || !isFolder(mountPoint)) {
+            continue;
+        }
+        // System areas are not places where a user keeps pictures.
+        static const char* const systemAreas[] = {"/proc", "/sys",  "/dev",
+                                                  "/run",  "/boot", "/snap"};
+        bool system = false;
+        for (const char* area : systemAreas) {
+            const std::string a = area;
+            if (mountPoint == a || mountPoint.rfind(a + "/", 0) == 0) {
+                system = mountPoint.rfind("/run/media/", 0) != 0;
+            }
+        }
+        if (!system) {
+            others.push_back(mountPoint);
+        }
+    }
+    std::sort(others.begin(), others.end());
+    others.erase(std::unique(others.begin(), others.end()), others.end());
+    roots.insert(roots.end(), others.begin(), others.end());
+    return roots;
+}
+
+}  // namespace plivora

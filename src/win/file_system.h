@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plivora {
+
+// Names of the entries of a folder that a file manager would show: hidden entries (names that
+// begin with a dot) are left out. Links are followed to decide what an entry is. A folder that
+// cannot be read gives an empty list; an entry that vanishes while it is looked at is skipped.
+std::vector<std::string> listSubfolders(const std::string& folder);
+std::vector<std::string> listFiles(const std::string& folder);
+
+// Whether the path names an existing folder (links followed).
+bool isFolder(const std::string& path);
+// Whether the folder can be opened for listing.
+bool isReadableFolder(const std::string& path);
+// The length of a file in bytes; throws Error 53 when it does not exist.
+std::int64_t fileLength(const std::string& path);
+
+// The folder part of a path ending in '/', and the text after the last '/'.
+std::string withTrailingSlash(const std::string& folder);
+// Removes a trailing '/' unless the path is the root, and collapses "//" and "/./".
+std::string normalizeFolder(const std::string& folder);
+
+// Case-insensitive order of names, as a file list sorts them; ties broken by the exact bytes.
+bool lessCaseInsensitive(const std::string& a, const std::string& b);
+// Whether a name matches one of the patterns separated by semicolons ("*.gif;*.jpg"), ignoring
+// case.
+bool matchesPattern(const std::string& name, const std::string& patterns);
+
+// The process's current folder and the folder of the running program.
+std::string currentFolder();
+std::string programFolder();
+
+// The mounted file systems that hold files, by mount point: the root first, then the others in
+// order. Pseudo file systems (proc, sysfs, cgroups, ...) are left out.
+std::vector<std::string> mountedFileSystemRoots();
+
+}  // namespace plivora

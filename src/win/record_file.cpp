@@ -1,0 +1,111 @@
+#include "win/record_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "win/error.h"
+
+namespace plivora {
+
+namespace {
+
+// Maps the reasons an open or a transfer fails to the numbers a user would be shown.
+Error fileError(int err) {
+    switch (err) {
+        case ENOENT:
+        case ENOTDIR:
+            return Error(ErrorNumber::PathNotFound);
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return Error(ErrorNumber::PermissionDenied);
+        case EISDIR:
+            return Error(ErrorNumber::PathFileAccessError);
+        default:
+            return Error(ErrorNumber::DeviceIoError);
+    }
+}
+
+off_t recordOffset(int recordNumber, int recordLength) {
+    if (recordNumber < 1) {
+        throw Error(ErrorNumber::BadFileNameOrNumber, "Bad record number");
+    }
+    return static_cast<off_t>(recordNumber - 1) * recordLength;
+}
+
+}  // namespace
+
+RecordFile::RecordFile(const std::string& path, int recordLength) : m_recordLength(recordLength) {
+    // O_NOFOLLOW is not used: a settings file that is a link the user made is the user's choice.
+    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_fd < 0) {
+        throw fileError(errno);
+    }
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        throw Error(ErrorNumber::PathFileAccessError);
+    }
+}
+
+RecordFile::~RecordFile() {
+    close();
+}
+
+void RecordFile::close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+std::vector<std::uint8_t> RecordFile::read(int recordNumber) const {
+    if (m_fd < 0) {
+        throw Error(ErrorNumber::BadFileNameOrNumber);
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(m_recordLength), 0);
+    const off_t offset = recordOffset(recordNumber, m_recordLength);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::pread(m_fd, bytes.data() + done, bytes.size() - done,
+                                    offset + static_cast<off_t>(done));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw fileError(errno);
+        }
+        if (got == 0) {
+            break;  // end of file: the rest stays zero
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return bytes;
+}
+
+void RecordFile::write(int recordNumber, const std::vector<std::uint8_t>& bytes) {
+    if (m_fd < 0) {
+        throw Error(ErrorNumber::BadFileNameOrNumber);
+    }
+    std::vector<std::uint8_t> record(bytes);
+    record.resize(static_cast<std::size_t>(m_recordLength), 0);
+    const off_t offset = recordOffset(recordNumber, m_recordLength);
+    std::size_t done = 0;
+    while (done < record.size()) {
+        const ssize_t put = ::pwrite(m_fd, record.data() + done, record.size() - done,
+                                     offset + static_cast<off_t>(done));
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw fileError(errno);
+        }
+        done += static_cast<std::size_t>(put);
+    }
+}
+
+}  // namespace plivora

@@ -1,0 +1,175 @@
+#include <filesystem>
+#include <random>
+
+#include "app/settings_record.h"
+#include "app_fixture.h"
+
+namespace plivora {
+namespace {
+
+std::string record(const std::string& section, std::int32_t top, std::int32_t left,
+                   const std::string& value, bool zeroValue = false) {
+    SettingsRecord r;
+    r.setSection(section);
+    r.top = top;
+    r.left = left;
+    if (!zeroValue) {
+        r.setValue(value);
+    }
+    const auto bytes = r.toBytes();
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string int32Bytes(std::int32_t v) {
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i) {
+        s[static_cast<std::size_t>(i)] =
+            static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
+    }
+    return s;
+}
+
+using SettingsFileTest = AppTest;
+
+TEST_F(SettingsFileTest, FirstStartCreatesAnEmptyFileAndANormalCloseWritesRecordTwo) {
+    start();
+    ASSERT_TRUE(std::filesystem::exists(settingsPath()));
+    EXPECT_EQ(std::filesystem::file_size(settingsPath()), 0u);
+
+    form1().move(1500, 1200, form1().width(), form1().height());
+    EXPECT_TRUE(form1().unload(Form::kFormControlMenu));
+    EXPECT_TRUE(host.quitRequested());
+
+    const std::string bytes = readFile(settingsPath());
+    ASSERT_EQ(bytes.size(), 110u);
+    EXPECT_EQ(bytes.substr(0, 55), std::string(55, '\0'));
+    const std::string expected = "[Form1Pos]" + std::string(7, ' ') + int32Bytes(1200) +
+                                 int32Bytes(1500) + std::string(30, '\0');
+    EXPECT_EQ(bytes.substr(55), expected);
+}
+
+TEST_F(SettingsFileTest, ArrangementRecordIsLaidOutByteForByte) {
+    start();
+    form1().WriteShapeRecord();
+    EXPECT_EQ(readFile(settingsPath()), "[Shape]" + std::string(10, ' ') + std::string(8, '\0') +
+                                            "Horizontal" + std::string(20, ' '));
+    form1().cmdShape.raiseClick();
+    form1().cmdShape.raiseMouseUp(MouseButton::Right, 0, -50, -50);
+    EXPECT_EQ(readFile(settingsPath()), "[Shape]" + std::string(10, ' ') + std::string(8, '\0') +
+                                            "Vertical" + std::string(22, ' '));
+}
+
+TEST_F(SettingsFileTest, StoredPositionIsAppliedUnchangedEvenFarOffTheScreen) {
+    writeFile(settingsPath(),
+              std::string(55, '\0') + record("[Form1Pos]", -90000, 250000, "", true));
+    start();
+    EXPECT_EQ(form1().top(), -90000.0f);
+    EXPECT_EQ(form1().left(), 250000.0f);
+}
+
+TEST_F(SettingsFileTest, ClosingMinimizedOrMaximizedKeepsTheOldPosition) {
+    for (WindowState state : {WindowState::Minimized, WindowState::Maximized}) {
+        SCOPED_TRACE(static_cast<int>(state));
+        const std::string old = std::string(55, '\0') + record("[Form1Pos]", 700, 800, "", true);
+        writeFile(settingsPath(), old);
+        start();
+        form1().move(3000, 3000, form1().width(), form1().height());
+        form1().setWindowState(state);
+        form1().unload(Form::kFormControlMenu);
+        EXPECT_EQ(readFile(settingsPath()), old);
+        program.reset();
+    }
+}
+
+TEST_F(SettingsFileTest, FractionalTwipsAreStoredRoundedHalfToEven) {
+    start();
+    form1().move(100.5f, 101.5f, form1().width(), form1().height());
+    form1().unload(Form::kFormControlMenu);
+    const std::string bytes = readFile(settingsPath());
+    ASSERT_EQ(bytes.size(), 110u);
+    EXPECT_EQ(bytes.substr(55 + 17, 4), int32Bytes(102));  // top 101.5
+    EXPECT_EQ(bytes.substr(55 + 21, 4), int32Bytes(100));  // left 100.5
+}
+
+TEST_F(SettingsFileTest, OnlyTheExactTrimmedWordVerticalOpensVertically) {
+    struct Case {
+        std::string section;
+        std::string value;
+        bool vertical;
+    };
+    const Case cases[] = {
+        {"[Shape]", "Vertical", true},    {"   [Shape]", "   Vertical", true},
+        {"[Shape]", "vertical", false},   {"[shape]", "Vertical", false},
+        {"[Shape]", "Horizontal", false}, {"[Shape]", "Vertical\t", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.section + "|" + c.value);
+        writeFile(settingsPath(), record(c.section, 0, 0, c.value));
+        start();
+        EXPECT_EQ(form1().blVertical != kFalse, c.vertical);
+        EXPECT_EQ(form1().scaleWidth() == 3300.0f, c.vertical);
+        program.reset();
+    }
+}
+
+TEST_F(SettingsFileTest, VerticalStartRecordsTheDesignedLayoutBeforeTheStoredPosition) {
+    writeFile(settingsPath(),
+              record("[Shape]", 0, 0, "Vertical") + record("[Form1Pos]", 600, 900, "", true));
+    start();
+    EXPECT_EQ(form1().top(), 600.0f);
+    EXPECT_EQ(form1().left(), 900.0f);
+    EXPECT_EQ(form1().width(), 3396.0f);
+    form1().cmdShape.raiseClick();  // back to the designed arrangement at the initial position
+    EXPECT_EQ(form1().blVertical, kFalse);
+    EXPECT_EQ(form1().top(), 0.0f);
+    EXPECT_EQ(form1().File1.left(), 2640.0f);
+}
+
+TEST_F(SettingsFileTest, HostileSettingsFilesNeverStopTheStart) {
+    std::mt19937 random(7);
+    std::string noise(1 << 20, '\0');
+    for (char& c : noise) {
+        c = static_cast<char>(random());
+    }
+    const std::string contents[] = {
+        "", "abc", std::string(54, 'x'), noise,
+        record("[Form1Pos]", 1, 2, "x") + record("[Shape]", 0, 0, "Vertical")};
+    for (const std::string& content : contents) {
+        SCOPED_TRACE(content.size());
+        writeFile(settingsPath(), content);
+        start();
+        EXPECT_TRUE(form1().isVisible());
+        EXPECT_EQ(form1().blVertical, kFalse);
+        form1().unload(Form::kFormControlMenu);
+        // Only record 2 was rewritten; nothing beyond it was touched.
+        const std::string after = readFile(settingsPath());
+        EXPECT_EQ(after.size(), std::max<std::size_t>(content.size(), 110));
+        if (content.size() > 110) {
+            EXPECT_EQ(after.substr(110), content.substr(110));
+        }
+        program.reset();
+    }
+}
+
+TEST_F(SettingsFileTest, UnwritablePlacesAreSkippedSilently) {
+    // A folder where the settings file should be.
+    std::filesystem::create_directory(settingsPath());
+    start();
+    EXPECT_TRUE(form1().isVisible());
+    form1().unload(Form::kFormControlMenu);
+    EXPECT_TRUE(std::filesystem::is_directory(settingsPath()));
+    program.reset();
+    std::filesystem::remove(settingsPath());
+
+    if (::geteuid() != 0) {  // root writes through permissions
+        std::filesystem::permissions(
+            appDir, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        start();
+        EXPECT_TRUE(form1().isVisible());
+        form1().unload(Form::kFormControlMenu);
+        EXPECT_FALSE(std::filesystem::exists(settingsPath()));
+    }
+}
+
+}  // namespace
+}  // namespace plivora
