@@ -66,3 +66,47 @@ protected:
 };
 
 }  // namespace plivora
+
+namespace plivora {
+
+// Writes a 24-bit uncompressed BMP of the given size, filled with one colour.
+inline void writeBmp(const std::string& path, int width, int height, std::uint8_t r = 200,
+                     std::uint8_t g = 100, std::uint8_t b = 50) {
+    const int rowBytes = (width * 3 + 3) & ~3;
+    const std::uint32_t dataSize = static_cast<std::uint32_t>(rowBytes * height);
+    std::string out;
+    auto u16 = [&](std::uint32_t v) {
+        out += static_cast<char>(v & 0xFF);
+        out += static_cast<char>((v >> 8) & 0xFF);
+    };
+    auto u32 = [&](std::uint32_t v) {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    };
+    out += "BM";
+    u32(54 + dataSize);
+    u32(0);
+    u32(54);
+    u32(40);
+    u32(static_cast<std::uint32_t>(width));
+    u32(static_cast<std::uint32_t>(height));
+    u16(1);
+    u16(24);
+    u32(0);
+    u32(dataSize);
+    u32(2835);
+    u32(2835);
+    u32(0);
+    u32(0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            out += static_cast<char>(b);
+            out += static_cast<char>(g);
+            out += static_cast<char>(r);
+        }
+        out.append(static_cast<std::size_t>(rowBytes - width * 3), '\0');
+    }
+    std::ofstream(path, std::ios::binary) << out;
+}
+
+}  // namespace plivora

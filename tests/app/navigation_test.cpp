@@ -1,0 +1,185 @@
+#include <filesystem>
+
+#include "app_fixture.h"
+#include "thumbs/form2.h"
+
+namespace plivora {
+namespace {
+
+class NavigationTest : public AppTest {
+protected:
+    void touch(const std::string& path) { writeFile(path, "x"); }
+};
+
+TEST_F(NavigationTest, TheFileListShowsOnlyPicturesInCaseInsensitiveOrder) {
+    for (const char* name : {"b.GIF", "A.jpg", "c.jpeg", "d.Bmp", "e.ico", "f.cur", "g.png",
+                             "h.txt", ".hidden.gif", "gif", "i.gif.bak", "C2.JPG"}) {
+        touch(picturesDir + "/" + name);
+    }
+    std::filesystem::create_directory(picturesDir + "/folder.gif");
+    start();
+    const std::vector<std::string> expected = {"A.jpg", "b.GIF", "c.jpeg", "C2.JPG",
+                                               "d.Bmp", "e.ico", "f.cur"};
+    EXPECT_EQ(form1().File1.entries(), expected);
+    EXPECT_EQ(program->sCurPath, picturesDir + "/");
+    EXPECT_EQ(form1().Dir1.path(), picturesDir);
+}
+
+TEST_F(NavigationTest, DoubleClickOpensAFolderAndSingleClickOnlyRereadsTheFiles) {
+    std::filesystem::create_directory(picturesDir + "/trip");
+    touch(picturesDir + "/trip/sea.gif");
+    start();
+    Form1& f = form1();
+    const auto& entries = f.Dir1.entries();
+    int trip = -1;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].text == "trip") {
+            trip = static_cast<int>(i);
+        }
+    }
+    ASSERT_GE(trip, 0);
+
+    touch(picturesDir + "/new.gif");
+    f.Dir1.clickEntry(trip);
+    EXPECT_EQ(f.Dir1.path(), picturesDir);
+    EXPECT_EQ(f.File1.entries(), std::vector<std::string>{"new.gif"});
+
+    f.Dir1.doubleClickEntry(trip);
+    EXPECT_EQ(f.Dir1.path(), picturesDir + "/trip");
+    EXPECT_EQ(f.File1.path(), picturesDir + "/trip");
+    EXPECT_EQ(program->sCurPath, picturesDir + "/trip/");
+    EXPECT_EQ(f.File1.entries(), std::vector<std::string>{"sea.gif"});
+    // A folder change hides the thumbnail window's page buttons.
+    EXPECT_FALSE(program->form2().cmdNextPage.isVisible());
+    EXPECT_FALSE(program->form2().cmdPrevious.isVisible());
+}
+
+TEST_F(NavigationTest, AFolderThatVanishedLeavesTheListsWhereTheyWere) {
+    std::filesystem::create_directory(picturesDir + "/gone");
+    start();
+    Form1& f = form1();
+    const int last = static_cast<int>(f.Dir1.entries().size()) - 1;
+    std::filesystem::remove(picturesDir + "/gone");
+    f.Dir1.doubleClickEntry(last);
+    EXPECT_EQ(f.Dir1.path(), picturesDir);
+    f.File1.refresh();
+}
+
+TEST_F(NavigationTest, AnUnreadableDriveShowsTheErrorTextAndKeepsTheFolder) {
+    host.setDrives({{"/", "/"}, {"/no-such-drive/", "/no-such-drive"}});
+    touch(picturesDir + "/a.gif");
+    start();
+    Form1& f = form1();
+    f.Drive1.setListIndex(1);
+    EXPECT_TRUE(f.lblErrorMessage.isVisible());
+    EXPECT_EQ(f.lblErrorMessage.caption(), "Error #  68\rDevice unavailable");
+    EXPECT_EQ(f.Dir1.path(), picturesDir);
+    EXPECT_EQ(f.File1.entries(), std::vector<std::string>{"a.gif"});
+    EXPECT_EQ(f.Drive1.listIndex(), 1);  // not set back
+
+    // Choosing a good drive does not hide the text.
+    f.Drive1.setListIndex(0);
+    EXPECT_EQ(f.Dir1.path(), "/");
+    EXPECT_TRUE(f.lblErrorMessage.isVisible());
+}
+
+class DropTest : public NavigationTest {
+protected:
+    void drop(std::vector<std::string> files) {
+        form1().File1.raiseOLEDragDrop(DropData{std::move(files)});
+    }
+};
+
+TEST_F(DropTest, SeveralPicturesAreShownInTurnAndTheLastStays) {
+    const std::string other = root + "/other";
+    std::filesystem::create_directory(other);
+    writeBmp(other + "/one.bmp", 10, 10);
+    writeBmp(other + "/two.bmp", 20, 10);
+    writeBmp(other + "/three.bmp", 30, 10);
+    start();
+    drop({other + "/one.bmp", other + "/two.bmp", other + "/three.bmp"});
+    Form1& f = form1();
+    EXPECT_EQ(f.caption(), other + "/three.bmp");
+    EXPECT_EQ(f.lblDimension.caption(), "30 x 10");
+    EXPECT_EQ(f.Dir1.path(), other);
+    EXPECT_EQ(program->sCurPath, other + "/");
+    EXPECT_EQ(f.File1.listIndex(), -1);
+    EXPECT_FALSE(f.lblErrorMessage.isVisible());
+    // A drop names no file chosen from the list.
+    EXPECT_EQ(f.sPictureFile, "");
+}
+
+TEST_F(DropTest, AFolderStopsTheDropAndLaterEntriesAreIgnored) {
+    const std::string folder = root + "/trip.v2";
+    std::filesystem::create_directory(folder);
+    writeBmp(root + "/after.bmp", 10, 10);
+    start();
+    drop({folder, root + "/after.bmp"});
+    EXPECT_EQ(form1().Dir1.path(), folder);
+    EXPECT_EQ(form1().caption(), "Plivora - Image Viewer");
+}
+
+TEST_F(DropTest, AFileWithAFourLetterExtensionIsShown) {
+    writeBmp(root + "/photo.jpeg", 12, 8);  // content decides, not the name
+    start();
+    drop({root + "/photo.jpeg"});
+    EXPECT_EQ(form1().caption(), root + "/photo.jpeg");
+    EXPECT_EQ(form1().Dir1.path(), root);
+}
+
+TEST_F(DropTest, ADriveRootMovesTheListsAndTheDropGoesOn) {
+    const std::string drive = root + "/mnt";
+    std::filesystem::create_directories(drive + "/pics");
+    writeBmp(drive + "/pics/cat.bmp", 16, 16);
+    host.setDrives({{"/", "/"}, {drive + "/", drive}});
+    start();
+    Form1& f = form1();
+    ASSERT_EQ(f.Drive1.listIndex(), 0);
+    drop({drive + "/", drive + "/pics/cat.bmp"});
+    EXPECT_EQ(f.Drive1.drive(), drive + "/");
+    EXPECT_EQ(f.Dir1.path(), drive + "/pics");
+    EXPECT_EQ(f.caption(), drive + "/pics/cat.bmp");
+}
+
+TEST_F(DropTest, APathOnAnotherFileSystemMovesTheDriveList) {
+    const std::string drive = root + "/usb";
+    std::filesystem::create_directories(drive + "/pics");
+    writeBmp(drive + "/pics/cat.bmp", 16, 16);
+    host.setDrives({{"/", "/"}, {drive + "/", drive}});
+    start();
+    drop({drive + "/pics/cat.bmp"});
+    EXPECT_EQ(form1().Drive1.drive(), drive + "/");
+    EXPECT_EQ(form1().Dir1.path(), drive + "/pics");
+    EXPECT_EQ(form1().File1.listIndex(), -1);
+}
+
+TEST_F(DropTest, AnUnloadableFileShowsTheUnidentifiedTextAndStops) {
+    writeBmp(root + "/good.bmp", 10, 10);
+    writeFile(root + "/bad.gif", "not a picture");
+    start();
+    Form1& f = form1();
+    drop({root + "/good.bmp"});
+    const Picture shown = f.imgShow.picture();
+    drop({root + "/bad.gif", root + "/good.bmp"});
+    EXPECT_TRUE(f.lblErrorMessage.isVisible());
+    EXPECT_EQ(f.lblErrorMessage.caption(), "Unidentified ''bad.gif''");
+    EXPECT_EQ(f.imgShow.picture(), shown);
+    EXPECT_EQ(f.caption(), root + "/good.bmp");
+}
+
+TEST_F(DropTest, DataWithoutAFileListShowsTheErrorText) {
+    start();
+    form1().File1.raiseOLEDragDrop(DropData{std::nullopt});
+    EXPECT_TRUE(form1().lblErrorMessage.isVisible());
+    EXPECT_EQ(form1().lblErrorMessage.caption().rfind("Error #  461\r", 0), 0u);
+}
+
+TEST_F(DropTest, AMissingFolderPartShowsTheErrorText) {
+    start();
+    drop({root + "/nowhere/x.bmp"});
+    EXPECT_TRUE(form1().lblErrorMessage.isVisible());
+    EXPECT_EQ(form1().lblErrorMessage.caption(), "Unidentified ''x.bmp''");
+}
+
+}  // namespace
+}  // namespace plivora
