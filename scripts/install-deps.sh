@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgif-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth openbox xdotool x11-utils imagemagick xclip
+  xvfb xauth openbox xdotool wmctrl x11-utils imagemagick xclip
   fonts-dejavu-core
 )
 
