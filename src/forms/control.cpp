@@ -17,6 +17,9 @@ Control::Control(ControlKind kind, Form* form, std::string name, Control* contai
 }
 
 Control::~Control() {
+    if (m_view != nullptr) {
+        m_view->controlDestroyed();
+    }
     if (m_container != nullptr) {
         auto& siblings = m_container->m_children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());

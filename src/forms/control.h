@@ -35,6 +35,8 @@ class ControlView {
 public:
     virtual ~ControlView() = default;
     virtual void controlChanged(ViewChange change) = 0;
+    // The control is going away; the view must not touch it from now on.
+    virtual void controlDestroyed() {}
 };
 
 // The state every control shares: geometry in the container's units (twips unless the form sets

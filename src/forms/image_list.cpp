@@ -1,0 +1,44 @@
+#include "forms/image_list.h"
+
+#include "forms/form.h"
+#include "win/error.h"
+#include "win/image_scale.h"
+
+namespace plivora {
+
+ImageList::ImageList(Form& form, std::string name)
+    : Control(ControlKind::ImageList, &form, std::move(name), nullptr) {
+    setVisible(false);
+}
+
+void ImageList::add(const std::string& key, const Picture& picture) {
+    if (contains(key)) {
+        throw Error(35602, "Key is not unique in collection");
+    }
+    if (picture.isNull()) {
+        throw Error(ErrorNumber::InvalidPicture);
+    }
+    m_entries.push_back({key, scaleImage(picture.imageForSize(m_imageWidth, m_imageHeight),
+                                         m_imageWidth, m_imageHeight)});
+    ++m_revision;
+}
+
+bool ImageList::contains(const std::string& key) const {
+    return find(key) != nullptr;
+}
+
+const ImageList::Entry* ImageList::find(const std::string& key) const {
+    for (const Entry& entry : m_entries) {
+        if (entry.key == key) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+void ImageList::clear() {
+    m_entries.clear();
+    ++m_revision;
+}
+
+}  // namespace plivora

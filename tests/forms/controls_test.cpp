@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "forms/drive_list_box.h"
+#include "forms/form.h"
+#include "forms/image_control.h"
+#include "forms/image_list.h"
+#include "forms/list_view.h"
+#include "forms/timer_control.h"
+#include "forms/window_calls.h"
+#include "headless/headless_host.h"
+#include "win/error.h"
+#include "win/file_system.h"
+#include "win/image_scale.h"
+
+namespace plivora {
+namespace {
+
+class TestForm : public Form {
+public:
+    explicit TestForm(Host& host) : Form(host, "TestForm") {}
+    ImageControl image{*this, "image"};
+    TimerControl fast{*this, "fast"};
+    TimerControl slow{*this, "slow"};
+    ImageList icons{*this, "icons"};
+    ListView list{*this, "list"};
+};
+
+TEST(HeadlessClock, TimersFireInOrderOfTheirDueTimes) {
+    HeadlessHost host;
+    TestForm form(host);
+    std::vector<std::string> fired;
+    form.fast.Timer = [&] { fired.push_back("fast@" + std::to_string(host.now())); };
+    form.slow.Timer = [&] {
+        fired.push_back("slow@" + std::to_string(host.now()));
+        form.fast.setTimerEnabled(false);  // a handler may stop another timer
+    };
+    form.fast.setInterval(300);
+    form.slow.setInterval(1000);
+    host.advance(2000);
+    EXPECT_EQ(fired, (std::vector<std::string>{"fast@300", "fast@600", "fast@900", "slow@1000",
+                                               "slow@2000"}));
+    EXPECT_EQ(host.now(), 2000);
+}
+
+TEST(HeadlessClock, ChangingTheIntervalRestartsTheCount) {
+    HeadlessHost host;
+    TestForm form(host);
+    int ticks = 0;
+    form.fast.Timer = [&] {
+        ++ticks;
+        form.fast.setInterval(500);
+    };
+    form.fast.setInterval(100);
+    host.advance(100);
+    EXPECT_EQ(ticks, 1);
+    host.advance(499);
+    EXPECT_EQ(ticks, 1);
+    host.advance(1);
+    EXPECT_EQ(ticks, 2);
+}
+
+TEST(FormGeometry, ACustomScaleMapsControlUnitsOntoTheClientArea) {
+    HeadlessHost host;
+    TestForm form(host);
+    form.setClientSize(3000, 1500);
+    EXPECT_FLOAT_EQ(form.width(), 3096);
+    EXPECT_FLOAT_EQ(form.scaleWidth(), 3000);
+    form.setScaleWidth(1500);
+    EXPECT_FLOAT_EQ(form.scaleHeight(), 1500);
+    EXPECT_FLOAT_EQ(form.unitsToTwipsX(), 2.0f);
+    // A picture's natural size is given in the form's units.
+    form.image.setPicture(Picture(Image(10, 10)));
+    EXPECT_FLOAT_EQ(form.image.width(), 75);
+    EXPECT_FLOAT_EQ(form.image.height(), 150);
+}
+
+TEST(WindowCalls, SetWindowPosWorksInPixelsAndSetsTheZOrder) {
+    HeadlessHost host;
+    TestForm form(host);
+    form.move(150, 300, 3000, 1500);
+    SetWindowPos(&form, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_TRUE(form.isTopmost());
+    EXPECT_FLOAT_EQ(form.left(), 150);
+    SetWindowPos(&form, HWND_NOTOPMOST, 20, 30, 100, 50, 0);
+    EXPECT_FALSE(form.isTopmost());
+    RECT rect;
+    GetWindowRect(&form, rect);
+    EXPECT_EQ(rect.left, 20);
+    EXPECT_EQ(rect.top, 30);
+    EXPECT_EQ(rect.right, 120);
+    EXPECT_EQ(rect.bottom, 80);
+    ASSERT_EQ(host.windowCalls().size(), 2u);
+
+    OSVERSIONINFO info;
+    EXPECT_EQ(GetVersionExA(host, info), 0);  // the size field must be set
+    info.dwOSVersionInfoSize = 148;
+    host.setPlatformId(1);
+    EXPECT_EQ(GetVersionExA(host, info), 1);
+    EXPECT_EQ(info.dwPlatformId, VER_PLATFORM_WIN32_WINDOWS);
+}
+
+TEST(ListViewAndImageList, ItemsNeedTheirIconAndAPressComesBeforeTheItemClick) {
+    HeadlessHost host;
+    TestForm form(host);
+    form.icons.setImageWidth(60);
+    form.icons.setImageHeight(60);
+    EXPECT_THROW(form.list.addItem("a", "a.gif"), Error);  // no image list attached
+    form.icons.add("a.gif", Picture(Image(640, 480)));
+    EXPECT_EQ(form.icons.find("a.gif")->image.width, 60);
+    EXPECT_EQ(form.icons.find("a.gif")->image.height, 60);
+    try {
+        form.icons.add("a.gif", Picture(Image(1, 1)));
+        FAIL() << "a duplicate key was taken";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), 35602);
+    }
+    form.list.setIcons(&form.icons);
+    EXPECT_THROW(form.list.addItem("b", "b.gif"), Error);
+    form.list.addItem("a.gif\r\n640 x 480", "a.gif");
+
+    std::vector<std::string> events;
+    form.list.MouseDown = [&](int button, int, float, float) {
+        events.push_back("down " + std::to_string(button));
+    };
+    form.list.ItemClick = [&](int position) {
+        events.push_back("item " + std::to_string(position));
+    };
+    form.list.pressItem(0, MouseButton::Right, 0, 10, 10);
+    form.list.pressItem(-1, MouseButton::Left, 0, 500, 500);
+    EXPECT_EQ(events, (std::vector<std::string>{"down 2", "item 0", "down 1"}));
+    EXPECT_TRUE(form.list.items()[0].selected);
+}
+
+TEST(ImageScale, ShrinkingAveragesAndTheSizeIsExact) {
+    Image source(4, 2, 0xFF000000u);
+    source.setPixel(0, 0, 0xFFFFFFFFu);
+    source.setPixel(1, 0, 0xFFFFFFFFu);
+    const Image half = scaleImage(source, 2, 1);
+    ASSERT_EQ(half.width, 2);
+    ASSERT_EQ(half.height, 1);
+    EXPECT_EQ(half.pixel(0, 0), 0xFF808080u);  // two white and two black pixels
+    EXPECT_EQ(half.pixel(1, 0), 0xFF000000u);
+    const Image big = scaleImage(Image(1, 1, 0xFF112233u), 7, 3);
+    EXPECT_EQ(big.pixel(6, 2), 0xFF112233u);
+    EXPECT_TRUE(scaleImage(Image(), 5, 5).isNull());
+}
+
+TEST(FileSystem, NamesSortLikeAFileListAndPatternsIgnoreCase) {
+    std::vector<std::string> names = {"b.gif", "B.gif", "a.GIF", "_x.gif", "A2.jpg", "a10.jpg"};
+    std::sort(names.begin(), names.end(), lessCaseInsensitive);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"_x.gif", "a.GIF", "a10.jpg", "A2.jpg", "B.gif", "b.gif"}));
+    const std::string pattern = "*.gif;*.jpeg;*.jpg;*.bmp;*.ico;*.cur";
+    EXPECT_TRUE(matchesPattern("X.JPEG", pattern));
+    EXPECT_TRUE(matchesPattern("c.Cur", pattern));
+    EXPECT_FALSE(matchesPattern("x.png", pattern));
+    EXPECT_FALSE(matchesPattern("x.gif.txt", pattern));
+    EXPECT_EQ(normalizeFolder("/a//b/./c/"), "/a/b/c");
+    EXPECT_EQ(normalizeFolder("/"), "/");
+    EXPECT_EQ(normalizeFolder("/a/b/.."), "/a");
+}
+
+TEST(DriveList, ThePathBelongsToTheLongestMatchingRoot) {
+    const std::vector<Drive> drives = {
+        {"/", "/"}, {"/media/usb/", "usb"}, {"/media/usb2/", "usb2"}};
+    EXPECT_EQ(DriveListBox::driveIndexOf(drives, "/home/me"), 0);
+    EXPECT_EQ(DriveListBox::driveIndexOf(drives, "/media/usb"), 1);
+    EXPECT_EQ(DriveListBox::driveIndexOf(drives, "/media/usb/pics/a.gif"), 1);
+    EXPECT_EQ(DriveListBox::driveIndexOf(drives, "/media/usb2/x"), 2);
+    EXPECT_EQ(DriveListBox::driveIndexOf(drives, "/media/usb22"), 0);
+}
+
+}  // namespace
+}  // namespace plivora
