@@ -1,0 +1,290 @@
+#include "gifctl/gif_stream.h"
+
+#include "win/error.h"
+
+namespace plivora {
+
+namespace {
+
+constexpr std::uint8_t kImageSeparator = 0x2C;
+constexpr std::uint8_t kExtensionIntroducer = 0x21;
+constexpr std::uint8_t kTrailer = 0x3B;
+constexpr std::uint8_t kApplicationLabel = 0xFF;
+constexpr std::uint8_t kCommentLabel = 0xFE;
+constexpr std::uint8_t kGraphicControlLabel = 0xF9;
+constexpr std::uint8_t kPlainTextLabel = 0x01;
+
+// The file image read by position, the first byte at position 1. Every read is checked; a
+// position outside the file is error 9, the way a truncated file is reported.
+class FileImage {
+public:
+    explicit FileImage(std::vector<std::uint8_t>& bytes) : m_bytes(bytes) {}
+
+    std::int64_t length() const { return static_cast<std::int64_t>(m_bytes.size()); }
+
+    std::uint8_t at(std::int64_t pos) const { return m_bytes[index(pos)]; }
+    int word(std::int64_t pos) const { return at(pos) | (at(pos + 1) << 8); }
+    void set(std::int64_t pos, std::uint8_t value) { m_bytes[index(pos)] = value; }
+
+    // Follows a chain of data sub-blocks whose last data byte so far is at `q`: while the byte
+    // after it (the next size byte) is not 0, steps over that sub-block. Returns the position of
+    // the chain's last data byte; its terminator follows it.
+    std::int64_t followChain(std::int64_t q) const {
+        while (at(q + 1) != 0) {
+            q = q + 1 + at(q + 1);
+        }
+        return q;
+    }
+
+private:
+    std::size_t index(std::int64_t pos) const {
+        if (pos < 1 || pos > length()) {
+            throw Error(ErrorNumber::SubscriptOutOfRange);
+        }
+        return static_cast<std::size_t>(pos - 1);
+    }
+
+    std::vector<std::uint8_t>& m_bytes;
+};
+
+int tableEntries(std::uint8_t sizeCode) {
+    return 1 << (sizeCode + 1);
+}
+
+// A three-bit field assembled from its bits, highest first.
+std::uint8_t threeBits(std::uint8_t byte, int lowestBit) {
+    return static_cast<std::uint8_t>((byte >> lowestBit) & 0x07);
+}
+
+COLORREF entryColour(const std::uint8_t* table, int entry) {
+    const std::uint8_t* rgb = table + 3 * entry;
+    return RGB(rgb[0], rgb[1], rgb[2]);
+}
+
+// Half of a whole number, rounded to the nearest integer with halves going to the even one.
+std::uint32_t halfRoundedToEven(std::uint32_t value) {
+    std::uint32_t half = value / 2;
+    if (value % 2 == 1 && half % 2 == 1) {
+        ++half;
+    }
+    return half;
+}
+
+// Makes the transparent entry of a frame's table unique when another entry shares its colour, so
+// that keying on it removes only the transparent pixels. The new colour is half the second
+// largest entry value of the table; it is written into the table and into the file image at the
+// table's place (`tableStart` is the position of the table's first byte).
+void recolourTransparentEntry(std::uint8_t* table, int entries, int transparent, FileImage& image,
+                              std::int64_t tableStart) {
+    // The entry must lie inside the table; one beyond it has no bytes of its own to recolour
+    // (writing there would change the blocks that follow the table).
+    if (transparent >= entries) {
+        return;
+    }
+    COLORREF key = entryColour(table, transparent);
+    bool collision = false;
+    for (int e = 0; e < entries; ++e) {
+        if (e != transparent && entryColour(table, e) == key) {
+            collision = true;
+        }
+    }
+    if (!collision) {
+        return;
+    }
+    std::uint32_t largest = 0;
+    std::uint32_t second = 0;
+    for (int e = 0; e < entries; ++e) {
+        std::uint32_t v = entryColour(table, e);
+        if (v > largest) {
+            second = largest;
+            largest = v;
+        } else if (v > second) {
+            second = v;
+        }
+    }
+    std::uint32_t replacement = halfRoundedToEven(second);
+    const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(replacement & 0xFF),
+                                 static_cast<std::uint8_t>((replacement >> 8) & 0xFF),
+                                 static_cast<std::uint8_t>((replacement >> 16) & 0xFF)};
+    for (int c = 0; c < 3; ++c) {
+        table[3 * transparent + c] = rgb[c];
+        image.set(tableStart + 3 * transparent + c, rgb[c]);
+    }
+}
+
+}  // namespace
+
+bool hasGifSignature(std::span<const std::uint8_t> fileImage) {
+    if (fileImage.size() < 4) {
+        throw Error(ErrorNumber::SubscriptOutOfRange);
+    }
+    return fileImage[0] == 'G' && fileImage[1] == 'I' && fileImage[2] == 'F' && fileImage[3] == '8';
+}
+
+GifStream walkGifStream(std::vector<std::uint8_t> bytes, bool changeTransparentColor) {
+    GifStream stream;
+    stream.fileImage = std::move(bytes);
+    FileImage image(stream.fileImage);
+    const std::int64_t length = image.length();
+
+    // Logical screen descriptor.
+    GifScreen& screen = stream.screen;
+    screen.width = image.word(7);
+    screen.height = image.word(9);
+    std::uint8_t flags = image.at(11);
+    screen.backgroundIndex = image.at(12);
+    screen.pixelAspectRatio = image.at(13);
+    screen.hasGlobalTable = (flags & 0x80) != 0;
+    screen.colourResolution = threeBits(flags, 4);
+    screen.globalTableSorted = (flags & 0x08) != 0;
+    screen.globalTableSizeCode = threeBits(flags, 0);
+
+    std::int64_t pos = 13;
+    if (screen.hasGlobalTable) {
+        int n = 3 * tableEntries(screen.globalTableSizeCode);
+        for (int b = 0; b < n; ++b) {
+            screen.globalTable[static_cast<std::size_t>(b)] = image.at(14 + b);
+        }
+        pos += n;
+    }
+    pos += 1;
+    std::int64_t segmentStart = pos;
+
+    while (pos <= length) {
+        stream.records.emplace_back();
+        GifFrameRecord& record = stream.records.back();
+
+        // Block walk up to the next image separator, the trailer or the end of the file.
+        for (;;) {
+            std::uint8_t byte = image.at(pos);
+            // A trailer can stand here only right after the header (after an image and after
+            // every step the trailer is tested below); such a file simply has no image, rather
+            // than one to be walked past its end.
+            if (byte == kImageSeparator || byte == kTrailer) {
+                break;
+            }
+            if (byte == kExtensionIntroducer) {
+                switch (image.at(pos + 1)) {
+                    case kApplicationLabel:
+                        // Introducer, label, block size 11 and 11 bytes of identifier and
+                        // authentication code come before the first sub-block's size byte.
+                        pos = image.followChain(pos + 14 + image.at(pos + 14));
+                        break;
+                    case kCommentLabel:
+                        pos = image.followChain(pos + 2 + image.at(pos + 2)) + 1;
+                        break;
+                    case kGraphicControlLabel: {
+                        // A later graphic control block before the same image overrides an
+                        // earlier one.
+                        record.packed = image.at(pos + 3);
+                        record.delay = image.word(pos + 4);
+                        record.transparentIndex = image.at(pos + 6);
+                        record.disposalMethod = threeBits(record.packed, 2);
+                        record.userInput = (record.packed & 0x02) != 0;
+                        record.hasTransparency = (record.packed & 0x01) != 0;
+                        pos += 7;
+                        break;
+                    }
+                    case kPlainTextLabel:
+                        // The 12-byte text grid block follows the block size byte.
+                        pos = image.followChain(pos + 15 + image.at(pos + 15));
+                        break;
+                    default:
+                        // An unknown label is stepped over like any other byte, so its data
+                        // bytes are looked at one by one as the walk goes on.
+                        break;
+                }
+            }
+            pos += 1;
+            if (image.at(pos) == kTrailer || pos >= length) {
+                break;
+            }
+        }
+        if (image.at(pos) == kTrailer || pos >= length) {
+            break;  // the record just opened stays, without a segment
+        }
+
+        // Image descriptor.
+        record.left = image.word(pos + 1);
+        record.top = image.word(pos + 3);
+        record.width = image.word(pos + 5);
+        record.height = image.word(pos + 7);
+        record.packed = image.at(pos + 9);
+        record.hasLocalTable = (record.packed & 0x80) != 0;
+        record.interlaced = (record.packed & 0x40) != 0;
+        record.localTableSorted = (record.packed & 0x20) != 0;
+        record.localTableSizeCode = threeBits(record.packed, 0);
+        const std::int64_t localTableStart = pos + 10;
+        if (record.hasLocalTable) {
+            int n = 3 * tableEntries(record.localTableSizeCode);
+            record.localTable.resize(static_cast<std::size_t>(n));
+            for (int b = 0; b < n; ++b) {
+                record.localTable[static_cast<std::size_t>(b)] = image.at(localTableStart + b);
+            }
+            pos += n;
+        }
+        record.lzwMinimumCodeSize = image.at(pos + 10);
+        pos = image.followChain(pos + 10) + 1;  // the image data's terminator
+
+        if (changeTransparentColor && record.hasTransparency) {
+            if (record.hasLocalTable) {
+                recolourTransparentEntry(record.localTable.data(),
+                                         tableEntries(record.localTableSizeCode),
+                                         record.transparentIndex, image, localTableStart);
+            } else if (screen.hasGlobalTable) {
+                recolourTransparentEntry(screen.globalTable.data(),
+                                         tableEntries(screen.globalTableSizeCode),
+                                         record.transparentIndex, image, 14);
+            }
+        }
+
+        stream.segments.push_back(GifSegment{segmentStart, pos});
+        pos += 1;
+        segmentStart = pos;
+        if (image.at(pos) == kTrailer) {
+            break;
+        }
+    }
+    return stream;
+}
+
+std::array<std::span<const std::uint8_t>, 5> frameFileParts(const GifStream& stream, int frame) {
+    static constexpr std::uint8_t kTerminator[] = {0x00};
+    static constexpr std::uint8_t kEmptyGraphicControl[] = {0x21, 0xF9};
+    static constexpr std::uint8_t kTrailerByte[] = {kTrailer};
+    const GifSegment& first = stream.segments.at(0);
+    const GifSegment& segment = stream.segments.at(static_cast<std::size_t>(frame));
+    std::span<const std::uint8_t> image(stream.fileImage);
+    return {image.subspan(0, static_cast<std::size_t>(first.start - 1)),
+            image.subspan(static_cast<std::size_t>(segment.start - 1),
+                          static_cast<std::size_t>(segment.end - segment.start)),
+            kTerminator, kEmptyGraphicControl, kTrailerByte};
+}
+
+std::vector<std::uint8_t> frameFileBytes(const GifStream& stream, int frame) {
+    std::vector<std::uint8_t> bytes;
+    for (std::span<const std::uint8_t> part : frameFileParts(stream, frame)) {
+        bytes.insert(bytes.end(), part.begin(), part.end());
+    }
+    return bytes;
+}
+
+COLORREF transparentKeyColour(const GifStream& stream, int frame) {
+    if (frame < 0 || frame >= static_cast<int>(stream.records.size())) {
+        return 0;
+    }
+    const GifFrameRecord& record = stream.records[static_cast<std::size_t>(frame)];
+    if (!record.hasTransparency) {
+        return 0;
+    }
+    std::size_t offset = 3u * record.transparentIndex;
+    if (record.hasLocalTable) {
+        if (offset + 3 > record.localTable.size()) {
+            return 0;
+        }
+        return entryColour(record.localTable.data(), record.transparentIndex);
+    }
+    return entryColour(stream.screen.globalTable.data(), record.transparentIndex);
+}
+
+}  // namespace plivora
