@@ -1,0 +1,18 @@
+#include "gifctl/frame_clock.h"
+
+#include <algorithm>
+
+namespace plivora {
+
+int frameIntervalMs(int delayCs, int userDelayMs) {
+    if (delayCs >= 500) {
+        return userDelayMs + 100;
+    }
+    return delayCs * 10 + userDelayMs;
+}
+
+int frameTimerIntervalMs(int delayCs, int userDelayMs) {
+    return std::max(frameIntervalMs(delayCs, userDelayMs), kFrameTimerResolutionMs);
+}
+
+}  // namespace plivora
