@@ -15,14 +15,17 @@ class PictureSource;
 class Picture {
 public:
     Picture() = default;
-    explicit Picture(Image image);                          // a picture made in memory
+    explicit Picture(Image image);                            // a picture made in memory
     explicit Picture(std::shared_ptr<PictureSource> source);  // a picture the loader made
 
     bool isNull() const { return !m_source; }
     int width() const;   // natural width in pixels
     int height() const;  // natural height in pixels
 
-    // The pixels at the natural size, decoded on first use.
+    // The pixels at the natural size, decoded on first use. Never throws: when the file can no
+    // longer be decoded (it vanished or changed since the load), the reduced pixels scaled up to
+    // the natural size stand in; only when even that memory cannot be had are the reduced pixels
+    // themselves returned. A null picture gives an empty image.
     const Image& fullImage() const;
     // Pixels good enough to draw the picture at widthPx x heightPx: a reduced-scale decode no
     // smaller than the request where the picture has one, otherwise the full pixels.

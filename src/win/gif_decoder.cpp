@@ -1,0 +1,156 @@
+#include "win/gif_decoder.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "win/error.h"
+#include "win/picture_input.h"
+
+namespace plivora {
+namespace {
+
+int readFromReader(GifFileType* gif, GifByteType* buffer, int size) {
+    if (size <= 0) {
+        return 0;
+    }
+    auto* reader = static_cast<ByteReader*>(gif->UserData);
+    return static_cast<int>(reader->read(buffer, static_cast<std::size_t>(size)));
+}
+
+struct GifCloser {
+    void operator()(GifFileType* gif) const {
+        int error = 0;
+        DGifCloseFile(gif, &error);
+    }
+};
+using GifHandle = std::unique_ptr<GifFileType, GifCloser>;
+
+[[noreturn]] void fail(int gifError) {
+    throw Error(gifError == D_GIF_ERR_NOT_ENOUGH_MEM ? ErrorNumber::OutOfMemory
+                                                     : ErrorNumber::InvalidPicture);
+}
+
+// The colour of every possible pixel value, so that decoding a row is one lookup per pixel.
+// A value past the end of the colour table has no colour of its own; it is drawn black, as most
+// decoders draw it, rather than failing a file that other programs show. The transparent value
+// keeps its table colour (black when it lies past the table) with alpha 0.
+std::array<std::uint32_t, 256> makePalette(const ColorMapObject& table, int transparentIndex) {
+    std::array<std::uint32_t, 256> palette;
+    palette.fill(0xFF000000u);
+    const int count = std::min(table.ColorCount, 256);
+    for (int i = 0; i < count; ++i) {
+        const GifColorType& c = table.Colors[i];
+        palette[i] = 0xFF000000u | (std::uint32_t(c.Red) << 16) | (std::uint32_t(c.Green) << 8) |
+                     std::uint32_t(c.Blue);
+    }
+    if (transparentIndex >= 0 && transparentIndex < 256) {
+        palette[transparentIndex] &= 0x00FFFFFFu;
+    }
+    return palette;
+}
+
+// The stream order of the rows of an interlaced image: every 8th row from 0, every 8th from 4,
+// every 4th from 2, every 2nd from 1.
+std::vector<int> rowOrder(int height, bool interlaced) {
+    std::vector<int> order;
+    order.reserve(static_cast<std::size_t>(height));
+    if (!interlaced) {
+        for (int y = 0; y < height; ++y) {
+            order.push_back(y);
+        }
+        return order;
+    }
+    static constexpr int kStart[] = {0, 4, 2, 1};
+    static constexpr int kStep[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int y = kStart[pass]; y < height; y += kStep[pass]) {
+            order.push_back(y);
+        }
+    }
+    return order;
+}
+
+Image decodeImage(GifFileType* gif, int transparentIndex) {
+    const GifImageDesc& desc = gif->Image;
+    checkPictureSize(desc.Width, desc.Height);
+    const ColorMapObject* table = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+    if (!table || !table->Colors || table->ColorCount <= 0) {
+        // Without any colour table the pixels have no defined colours.
+        throw Error(ErrorNumber::InvalidPicture);
+    }
+    const auto palette = makePalette(*table, transparentIndex);
+
+    Image image(desc.Width, desc.Height);
+    std::vector<GifPixelType> line(static_cast<std::size_t>(desc.Width));
+    for (int y : rowOrder(desc.Height, desc.Interlace)) {
+        if (DGifGetLine(gif, line.data(), desc.Width) == GIF_ERROR) {
+            fail(gif->Error);
+        }
+        std::uint32_t* out = image.pixels.data() + static_cast<std::size_t>(y) * desc.Width;
+        for (int x = 0; x < desc.Width; ++x) {
+            out[x] = palette[line[static_cast<std::size_t>(x)]];
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+Image decodeFirstGifImage(ByteReader& reader) {
+    int openError = 0;
+    GifHandle gif(DGifOpen(&reader, readFromReader, &openError));
+    if (!gif) {
+        fail(openError);
+    }
+
+    int transparentIndex = NO_TRANSPARENT_COLOR;
+    for (;;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) {
+            fail(gif->Error);
+        }
+        switch (type) {
+            case IMAGE_DESC_RECORD_TYPE:
+                if (DGifGetImageDesc(gif.get()) == GIF_ERROR) {
+                    fail(gif->Error);
+                }
+                return decodeImage(gif.get(), transparentIndex);
+            case EXTENSION_RECORD_TYPE: {
+                int code = 0;
+                GifByteType* block = nullptr;
+                if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) {
+                    fail(gif->Error);
+                }
+                if (code == GRAPHICS_EXT_FUNC_CODE && block) {
+                    // A control block of the wrong length is ignored, as if it were absent.
+                    GraphicsControlBlock control;
+                    if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK) {
+                        transparentIndex = control.TransparentColor;
+                    }
+                } else if (code == PLAINTEXT_EXT_FUNC_CODE) {
+                    // A control block governs the next graphic only; a plain-text graphic used
+                    // it up.
+                    transparentIndex = NO_TRANSPARENT_COLOR;
+                }
+                while (block) {
+                    if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) {
+                        fail(gif->Error);
+                    }
+                }
+                break;
+            }
+            case TERMINATE_RECORD_TYPE:
+                // A stream with no image at all.
+                throw Error(ErrorNumber::InvalidPicture);
+            default:
+                fail(gif->Error);
+        }
+    }
+}
+
+}  // namespace plivora

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "win/image.h"
+
+namespace plivora {
+
+class ByteReader;
+
+// Decodes the first image of a GIF stream through giflib, the way the GIF control expects a
+// single-frame file to come back from the picture loader: at the image's own width and height
+// (not the logical screen's), its top-left pixel at the origin, every pixel the colour of its
+// table entry. The transparent entry named by a graphic control extension before the image keeps
+// its table colour and gets alpha 0; every other pixel is opaque. Composing frames onto the
+// logical screen is left to the GIF control.
+//
+// Throws Error 481 when the stream is not a GIF, holds no image, has no colour table for its
+// first image, or ends before that image's pixels are complete; 7 when the image is larger than
+// kMaxPicturePixels.
+Image decodeFirstGifImage(ByteReader& reader);
+
+}  // namespace plivora

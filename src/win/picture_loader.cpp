@@ -1,0 +1,53 @@
+#include "win/picture_loader.h"
+
+#include <new>
+
+#include "win/error.h"
+#include "win/gif_decoder.h"
+#include "win/picture_input.h"
+#include "win/qt_image_decoder.h"
+
+namespace plivora {
+namespace {
+
+enum class Origin { File, ProgramBytes };
+
+// The format comes from the data, never from the file name: a JPEG named .gif loads as the JPEG
+// it is, and a text file named .gif is no picture. Files may be GIF, JPEG, BMP, ICO or CUR; the
+// program's own pictures may also be PNG.
+Picture decode(const PictureInput& input, Origin origin) {
+    try {
+        const PictureFormat format = input.format();
+        switch (format) {
+            case PictureFormat::Gif:
+                return Picture(decodeFirstGifImage(*input.open()));
+            case PictureFormat::Png:
+                if (origin != Origin::ProgramBytes) {
+                    break;
+                }
+                return Picture(decodeWithQt(input, format));
+            case PictureFormat::Jpeg:
+            case PictureFormat::Bmp:
+            case PictureFormat::Icon:
+            case PictureFormat::Cursor:
+                return Picture(decodeWithQt(input, format));
+            case PictureFormat::Unknown:
+                break;
+        }
+    } catch (const std::bad_alloc&) {
+        throw Error(ErrorNumber::OutOfMemory);
+    }
+    throw Error(ErrorNumber::InvalidPicture);
+}
+
+}  // namespace
+
+Picture LoadPicture(const std::string& path) {
+    return decode(PictureInput::fromFile(path), Origin::File);
+}
+
+Picture LoadPictureFromBytes(const std::string& bytes) {
+    return decode(PictureInput::fromBytes(bytes), Origin::ProgramBytes);
+}
+
+}  // namespace plivora

@@ -1,0 +1,266 @@
+#pragma once
+
+// Builders for the small picture files the loader tests read: GIF streams with a plain LZW
+// encoder, icon and cursor directories, RLE bitmaps. Each writes the bytes a file of that format
+// holds, section by section, so that a test states the file it needs in a few lines.
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace plivora::testdata {
+
+inline void putU16(std::string& out, int value) {
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>((value >> 8) & 0xFF);
+}
+
+inline void putU32(std::string& out, std::uint32_t value) {
+    putU16(out, static_cast<int>(value & 0xFFFF));
+    putU16(out, static_cast<int>(value >> 16));
+}
+
+inline void putRgb(std::string& out, std::uint32_t rgb) {
+    out += static_cast<char>((rgb >> 16) & 0xFF);
+    out += static_cast<char>((rgb >> 8) & 0xFF);
+    out += static_cast<char>(rgb & 0xFF);
+}
+
+// Bits needed for a colour table of `count` entries, as the GIF size field counts them (2^(n+1)).
+inline int gifTableBits(std::size_t count) {
+    int bits = 0;
+    while ((std::size_t(2) << bits) < count) {
+        ++bits;
+    }
+    return bits;
+}
+
+inline void putGifTable(std::string& out, std::vector<std::uint32_t> table) {
+    table.resize(std::size_t(2) << gifTableBits(table.size()), 0);
+    for (std::uint32_t rgb : table) {
+        putRgb(out, rgb);
+    }
+}
+
+// LZW data for the pixel values: a code size byte, then sub-blocks. Every value is sent as a
+// literal and a clear code follows before the table would need a wider code, which any decoder
+// must read and which keeps the encoder free of a dictionary.
+inline std::string gifLzw(const std::vector<std::uint8_t>& indices, int minCodeSize = 8) {
+    const int clear = 1 << minCodeSize;
+    const int width = minCodeSize + 1;
+    std::vector<int> codes{clear};
+    int sinceClear = 0;
+    for (std::uint8_t index : indices) {
+        if (sinceClear == clear - 2) {
+            codes.push_back(clear);
+            sinceClear = 0;
+        }
+        codes.push_back(index);
+        ++sinceClear;
+    }
+    codes.push_back(clear + 1);
+
+    std::string packed;
+    std::uint32_t bits = 0;
+    int count = 0;
+    for (int code : codes) {
+        bits |= static_cast<std::uint32_t>(code) << count;
+        count += width;
+        while (count >= 8) {
+            packed += static_cast<char>(bits & 0xFF);
+            bits >>= 8;
+            count -= 8;
+        }
+    }
+    if (count > 0) {
+        packed += static_cast<char>(bits & 0xFF);
+    }
+
+    std::string out(1, static_cast<char>(minCodeSize));
+    for (std::size_t at = 0; at < packed.size(); at += 255) {
+        const std::string block = packed.substr(at, 255);
+        out += static_cast<char>(block.size());
+        out += block;
+    }
+    out += '\0';
+    return out;
+}
+
+struct GifFrame {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> indices;      // row-major, top row first, width * height values
+    std::vector<std::uint32_t> localTable;  // 0xRRGGBB entries; none when empty
+    bool interlaced = false;
+    int transparentIndex = -1;  // a graphic control extension when >= 0
+};
+
+inline GifFrame gifFrame(int width, int height, std::vector<std::uint8_t> indices = {}) {
+    GifFrame frame;
+    frame.width = width;
+    frame.height = height;
+    frame.indices = std::move(indices);
+    return frame;
+}
+
+// Header, logical screen with an optional global table, then the frames and the trailer.
+inline std::string gifFile(int screenWidth, int screenHeight,
+                           const std::vector<std::uint32_t>& globalTable,
+                           const std::vector<GifFrame>& frames) {
+    std::string out = "GIF89a";
+    putU16(out, screenWidth);
+    putU16(out, screenHeight);
+    out += static_cast<char>(globalTable.empty() ? 0 : 0x80 | gifTableBits(globalTable.size()));
+    out += '\0';  // background colour index
+    out += '\0';  // pixel aspect ratio
+    if (!globalTable.empty()) {
+        putGifTable(out, globalTable);
+    }
+    for (const GifFrame& frame : frames) {
+        if (frame.transparentIndex >= 0) {
+            // Graphic control extension: 4 data bytes (flags with the transparency bit, delay,
+            // transparent index) and the block terminator.
+            out += "\x21\xF9\x04";
+            out += '\x01';
+            putU16(out, 10);
+            out += static_cast<char>(frame.transparentIndex);
+            out += '\0';
+        }
+        out += '\x2C';  // image descriptor
+        putU16(out, frame.left);
+        putU16(out, frame.top);
+        putU16(out, frame.width);
+        putU16(out, frame.height);
+        int flags = frame.interlaced ? 0x40 : 0;
+        if (!frame.localTable.empty()) {
+            flags |= 0x80 | gifTableBits(frame.localTable.size());
+        }
+        out += static_cast<char>(flags);
+        if (!frame.localTable.empty()) {
+            putGifTable(out, frame.localTable);
+        }
+        std::vector<std::uint8_t> stream;
+        if (frame.interlaced) {
+            // Rows in the four passes' order: every 8th from 0, every 8th from 4, every 4th
+            // from 2, every 2nd from 1.
+            const int start[] = {0, 4, 2, 1};
+            const int step[] = {8, 8, 4, 2};
+            for (int pass = 0; pass < 4; ++pass) {
+                for (int y = start[pass]; y < frame.height; y += step[pass]) {
+                    stream.insert(stream.end(), frame.indices.begin() + y * frame.width,
+                                  frame.indices.begin() + (y + 1) * frame.width);
+                }
+            }
+        } else {
+            stream = frame.indices;
+        }
+        out += gifLzw(stream);
+    }
+    out += '\x3B';  // trailer
+    return out;
+}
+
+// One image of an icon or cursor directory: 32-bit BGRA pixels in a DIB whose height counts the
+// colour rows and the AND-mask rows, the mask all zero (alpha decides).
+struct IconImage {
+    int width = 0;
+    int height = 0;
+    std::uint32_t argb = 0;  // every pixel
+};
+
+inline std::string iconDib(const IconImage& image) {
+    std::string dib;
+    putU32(dib, 40);
+    putU32(dib, static_cast<std::uint32_t>(image.width));
+    putU32(dib, static_cast<std::uint32_t>(image.height * 2));
+    putU16(dib, 1);   // planes
+    putU16(dib, 32);  // bits per pixel
+    putU32(dib, 0);   // BI_RGB
+    putU32(dib, 0);   // image size (may be 0 for BI_RGB)
+    putU32(dib, 0);
+    putU32(dib, 0);
+    putU32(dib, 0);  // colours used
+    putU32(dib, 0);  // colours important
+    for (int i = 0; i < image.width * image.height; ++i) {
+        putU32(dib, image.argb);  // little-endian 0xAARRGGBB is B, G, R, A
+    }
+    const int maskRowBytes = ((image.width + 31) / 32) * 4;
+    dib.append(static_cast<std::size_t>(maskRowBytes * image.height), '\0');
+    return dib;
+}
+
+// type 1 = icon, 2 = cursor (whose two words after the colour count are the hot spot).
+inline std::string iconFile(int type, const std::vector<IconImage>& images) {
+    std::string out;
+    putU16(out, 0);
+    putU16(out, type);
+    putU16(out, static_cast<int>(images.size()));
+    std::vector<std::string> dibs;
+    std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(images.size());
+    for (const IconImage& image : images) {
+        dibs.push_back(iconDib(image));
+        out += static_cast<char>(image.width >= 256 ? 0 : image.width);
+        out += static_cast<char>(image.height >= 256 ? 0 : image.height);
+        out += '\0';  // colour count
+        out += '\0';  // reserved
+        if (type == 2) {
+            putU16(out, 1);  // hot spot x
+            putU16(out, 2);  // hot spot y
+        } else {
+            putU16(out, 1);   // planes
+            putU16(out, 32);  // bits per pixel
+        }
+        putU32(out, static_cast<std::uint32_t>(dibs.back().size()));
+        putU32(out, offset);
+        offset += static_cast<std::uint32_t>(dibs.back().size());
+    }
+    for (const std::string& dib : dibs) {
+        out += dib;
+    }
+    return out;
+}
+
+// A bitmap file around an 8-bit DIB: file header, info header, the palette and `pixelData`
+// (already in the given compression: 0 plain rows, 1 RLE8).
+inline std::string bmpFile(int width, int height, int compression,
+                           const std::vector<std::uint32_t>& palette,
+                           const std::string& pixelData) {
+    const std::uint32_t dataOffset = 14 + 40 + 4 * static_cast<std::uint32_t>(palette.size());
+    std::string out = "BM";
+    putU32(out, dataOffset + static_cast<std::uint32_t>(pixelData.size()));
+    putU32(out, 0);
+    putU32(out, dataOffset);
+    putU32(out, 40);
+    putU32(out, static_cast<std::uint32_t>(width));
+    putU32(out, static_cast<std::uint32_t>(height));
+    putU16(out, 1);
+    putU16(out, 8);
+    putU32(out, static_cast<std::uint32_t>(compression));
+    putU32(out, static_cast<std::uint32_t>(pixelData.size()));
+    putU32(out, 2835);
+    putU32(out, 2835);
+    putU32(out, static_cast<std::uint32_t>(palette.size()));
+    putU32(out, 0);
+    for (std::uint32_t rgb : palette) {
+        putU32(out, rgb & 0xFFFFFF);  // B, G, R, 0
+    }
+    return out + pixelData;
+}
+
+inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace plivora::testdata
