@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "forms/host.h"
+#include "forms/window_hooks.h"
 
 namespace plivora {
 
@@ -15,6 +16,7 @@ Form::~Form() {
     if (m_loaded) {
         m_host.formDestroyed(*this);
     }
+    m_host.windowHooks().windowDestroyed(*this);
 }
 
 void Form::registerControl(Control* control) {
@@ -23,6 +25,7 @@ void Form::registerControl(Control* control) {
 
 void Form::unregisterControl(Control* control) {
     m_controls.erase(std::remove(m_controls.begin(), m_controls.end(), control), m_controls.end());
+    m_host.windowHooks().windowDestroyed(*control);
 }
 
 float Form::clientWidthTwips() const {
@@ -77,10 +80,63 @@ float Form::unitsToTwipsY() const {
 }
 
 void Form::move(float left, float top, float width, float height) {
+    const bool moved = left != this->left() || top != this->top();
     const bool resized = width != this->width() || height != this->height();
     Control::move(left, top, width, height);
-    if (resized && m_loaded) {
+    if (m_loaded) {
+        sendGeometryMessages(moved, resized);
+    }
+}
+
+void Form::setVisible(bool visible) {
+    if (visible == isVisible()) {
+        return;
+    }
+    if (m_loaded) {
+        sendMessage(WM_SHOWWINDOW, visible ? 1 : 0);
+    }
+    Control::setVisible(visible);
+    if (m_loaded && visible) {
+        sendMessage(WM_NCPAINT, 1);
+    }
+}
+
+void Form::sendMessage(std::uint32_t message, std::int32_t wParam, std::int32_t lParam) {
+    SendMessageA(m_host, this, message, wParam, lParam);
+}
+
+void Form::sendGeometryMessages(bool moved, bool resized) {
+    if (resized && isVisible()) {
+        sendMessage(WM_NCPAINT, 1);
+    }
+    if (moved) {
+        // The client area's top-left in screen pixels.
+        const FrameMetrics frame = m_host.frameMetrics(*this);
+        const float tx = m_host.twipsPerPixelX();
+        const float ty = m_host.twipsPerPixelY();
+        sendMessage(WM_MOVE, 0,
+                    makeLong(twipsToPixelWord(left() + frame.left, tx),
+                             twipsToPixelWord(top() + frame.top, ty)));
+    }
+    if (resized) {
         raiseResize();
+    }
+}
+
+void Form::windowProc(std::uint32_t message, std::int32_t /*wParam*/, std::int32_t /*lParam*/) {
+    switch (message) {
+        case WM_PAINT:
+            if (Paint) {
+                Paint();
+            }
+            break;
+        case WM_SIZE:
+            if (Resize) {
+                Resize();
+            }
+            break;
+        default:
+            break;
     }
 }
 
@@ -108,6 +164,9 @@ void Form::setWindowState(WindowState state) {
     }
     m_windowState = state;
     notify(ViewChange::Visibility);
+    if (state != WindowState::Minimized && isVisible()) {
+        sendMessage(WM_NCPAINT, 1);
+    }
     raiseResize();
 }
 
@@ -116,6 +175,9 @@ void Form::setWindowStateFromView(WindowState state) {
         return;
     }
     m_windowState = state;
+    if (state != WindowState::Minimized && isVisible()) {
+        sendMessage(WM_NCPAINT, 1);
+    }
     raiseResize();
 }
 
@@ -190,23 +252,24 @@ void Form::refresh() {
 }
 
 void Form::raisePaint() {
-    if (Paint) {
-        Paint();
-    }
+    sendMessage(WM_PAINT);
 }
 
 void Form::raiseResize() {
-    if (Resize) {
-        Resize();
-    }
+    // wParam is the window state (restored 0, minimised 1, maximised 2), lParam the client size
+    // in pixels.
+    const float tx = m_host.twipsPerPixelX();
+    const float ty = m_host.twipsPerPixelY();
+    sendMessage(WM_SIZE, static_cast<std::int32_t>(m_windowState),
+                makeLong(twipsToPixelWord(clientWidthTwips(), tx),
+                         twipsToPixelWord(clientHeightTwips(), ty)));
 }
 
 void Form::setGeometryFromView(float left, float top, float width, float height) {
+    const bool moved = left != this->left() || top != this->top();
     const bool resized = width != this->width() || height != this->height();
     setGeometryQuietly(left, top, width, height);
-    if (resized) {
-        raiseResize();
-    }
+    sendGeometryMessages(moved, resized);
 }
 
 }  // namespace plivora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -70,7 +71,12 @@ public:
     bool isTopmost() const { return m_topmost; }
     void setTopmost(bool topmost);
 
+    // A loaded form's changes reach it as window messages, which the call-window hooks see first:
+    // a move sends WM_MOVE, a resize WM_NCPAINT and WM_SIZE (whose handling is Resize), showing
+    // and hiding WM_SHOWWINDOW (and WM_NCPAINT when it appears), painting WM_PAINT (whose
+    // handling is Paint).
     void move(float left, float top, float width, float height) override;
+    void setVisible(bool visible) override;
 
     bool isLoaded() const { return m_loaded; }
     // Loads the form (once): the host makes its view, then Load runs.
@@ -97,6 +103,8 @@ public:
     void setGeometryFromView(float left, float top, float width, float height);
     void setWindowStateFromView(WindowState state);
     void raisePaint();
+    // The form's own handling of a message once the hooks have seen it.
+    void windowProc(std::uint32_t message, std::int32_t wParam, std::int32_t lParam);
 
     // Unload modes.
     static constexpr int kFormControlMenu = 0;  // the user closed the window
@@ -111,6 +119,8 @@ protected:
 
 private:
     void raiseResize();
+    void sendGeometryMessages(bool moved, bool resized);
+    void sendMessage(std::uint32_t message, std::int32_t wParam = 0, std::int32_t lParam = 0);
 
     Host& m_host;
     std::vector<Control*> m_controls;

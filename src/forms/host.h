@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "forms/types.h"
+#include "forms/window_hooks.h"
 
 namespace plivora {
 
@@ -72,6 +73,13 @@ public:
     virtual void formDestroyed(Form& form) = 0;
     // A SetWindowPos call or similar: recorded by the headless host for tests.
     virtual void windowCall(const std::string& description) = 0;
+
+    // The hooks, parents and extended styles of the program's windows; the same for every host.
+    WindowHooks& windowHooks() { return m_windowHooks; }
+    const WindowHooks& windowHooks() const { return m_windowHooks; }
+
+private:
+    WindowHooks m_windowHooks;
 };
 
 }  // namespace plivora

@@ -7,6 +7,7 @@
 #include "forms/form.h"
 #include "forms/host.h"
 #include "forms/types.h"
+#include "forms/window_hooks.h"
 
 namespace plivora {
 
@@ -32,6 +33,7 @@ long SetWindowPos(HWND hwnd, long hwndInsertAfter, int x, int y, int cx, int cy,
     host.windowCall("SetWindowPos " + hwnd->name() + " " + describeInsertAfter(hwndInsertAfter) +
                     " " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(cx) +
                     " " + std::to_string(cy) + " " + std::to_string(flags));
+    SendMessageA(host, hwnd, WM_WINDOWPOSCHANGING, 0, 0);
     const float tx = host.twipsPerPixelX();
     const float ty = host.twipsPerPixelY();
     float left = hwnd->left();
@@ -108,6 +110,29 @@ long GetVersionExA(Host& host, OSVERSIONINFO& info) {
     info.dwMajorVersion = platform == static_cast<int>(VER_PLATFORM_WIN32_WINDOWS) ? 4 : 6;
     info.dwMinorVersion = platform == static_cast<int>(VER_PLATFORM_WIN32_WINDOWS) ? 10 : 0;
     std::snprintf(info.szCSDVersion, sizeof info.szCSDVersion, "%s", "");
+    return 1;
+}
+
+long SetForegroundWindow(HWND hwnd) {
+    if (hwnd == nullptr) {
+        return 0;
+    }
+    Host& host = hwnd->host();
+    host.windowCall("SetForegroundWindow " + hwnd->name());
+    SendMessageA(host, hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    return 1;
+}
+
+long SystemParametersInfoA(Host& host, unsigned uiAction, unsigned /*uiParam*/, RECT* pvParam,
+                           unsigned /*fWinIni*/) {
+    if (uiAction != SPI_GETWORKAREA || pvParam == nullptr) {
+        return 0;
+    }
+    const PixelRect area = host.workArea();
+    pvParam->left = area.left;
+    pvParam->top = area.top;
+    pvParam->right = area.right;
+    pvParam->bottom = area.bottom;
     return 1;
 }
 
