@@ -1,0 +1,523 @@
+#include "gifctl/gif_animation.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <regex>
+
+#include "gif_bytes.h"
+#include "gifctl/frame_clock.h"
+#include "temp_folder.h"
+#include "win/error.h"
+#include "win/picture_loader.h"
+
+namespace plivora {
+namespace {
+
+using namespace gif_bytes;
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kMagenta = RGB(255, 0, 255);  // the surface before anything is drawn
+constexpr COLORREF kBackground = RGB(1, 2, 3);   // the control's back colour in most tests
+
+// Red, green, blue and white: a four-entry global table.
+const Bytes kPrimaries = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+
+// Three full-screen 4 x 2 frames, red, green and blue, with delays 5, 7 and 9.
+const Bytes kHeaderPart = join({header(), screen(4, 2, 0x81), kPrimaries});
+const Bytes kControl1 = graphicControl(1, false, 7, 0);
+const Bytes kImage1 = join({descriptor(0, 0, 4, 2), imageData(2, {1, 1, 1, 1, 1, 1, 1, 1})});
+const Bytes kThreeFrames = join({
+    kHeaderPart,
+    loopingExtension(),
+    graphicControl(1, false, 5, 0),
+    descriptor(0, 0, 4, 2),
+    imageData(2, {0, 0, 0, 0, 0, 0, 0, 0}),
+    kControl1,
+    kImage1,
+    graphicControl(1, false, 9, 0),
+    descriptor(0, 0, 4, 2),
+    imageData(2, {2, 2, 2, 2, 2, 2, 2, 2}),
+    kTrailer,
+});
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class FakeHost : public GifAnimationHost {
+public:
+    void setTimerInterval(int intervalMs) override { intervals.push_back(intervalMs); }
+    void showWarning(const std::string& message) override { warnings.push_back(message); }
+    COLORREF backColor() const override { return back; }
+    double scaleWidth() const override { return width; }
+    double scaleHeight() const override { return height; }
+
+    std::vector<int> intervals;
+    std::vector<std::string> warnings;
+    COLORREF back = kBackground;
+    // No inner size by default, so that ClearDisplay leaves the surface alone and every
+    // background pixel a test sees comes from the canvas.
+    double width = 0;
+    double height = 0;
+};
+
+class GifAnimationTest : public ::testing::Test {
+protected:
+    static constexpr int kSurfaceWidth = 140;
+    static constexpr int kSurfaceHeight = 100;
+
+    std::string writeGif(const std::string& name, const Bytes& bytes) {
+        std::string path = folder.data() + "/" + name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+        return path;
+    }
+
+    // The core of the control's load: stop, clear, parse and show frame 0.
+    void loadGif(const std::string& path) {
+        animation->StopGif();
+        animation->ClearDisplay();
+        animation->ClearFrames();
+        animation->setStrGifFileName(path);
+        animation->ReadGifFrames();
+        if (!animation->strGifFileName().empty()) {
+            animation->setUserDelay(0);
+            animation->PaintGif(0);
+        }
+    }
+
+    COLORREF surfaceAt(int x, int y) const {
+        return colorrefFromPixel(gdi.surfaceImage(surface).pixel(x, y));
+    }
+
+    // Checks every pixel of the surface against a function of its position.
+    template <typename Expected>
+    void expectSurface(Expected expected) const {
+        int mismatches = 0;
+        for (int y = 0; y < kSurfaceHeight; ++y) {
+            for (int x = 0; x < kSurfaceWidth; ++x) {
+                COLORREF want = expected(x, y);
+                if (surfaceAt(x, y) != want && ++mismatches <= 5) {
+                    ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex
+                                  << surfaceAt(x, y) << " instead of " << want;
+                }
+            }
+        }
+        EXPECT_EQ(mismatches, 0);
+    }
+
+    // The surface after a w x h screen whose frame pixels `inside` gives: the canvas is rounded
+    // up to 32 columns of background, the rest of the surface untouched.
+    template <typename Inside>
+    void expectCanvasOnSurface(int screenWidth, int screenHeight, Inside inside) const {
+        int canvasWidth = (screenWidth + 31) & ~31;
+        expectSurface([&](int x, int y) {
+            if (y >= screenHeight || x >= canvasWidth) {
+                return kMagenta;
+            }
+            return x < screenWidth ? inside(x, y) : kBackground;
+        });
+    }
+
+    TempFolder folder;
+    GdiContext gdi;
+    SurfaceId surface = gdi.createSurface(kSurfaceWidth, kSurfaceHeight, kMagenta);
+    HDC ownDc = gdi.GetDC(surface);
+    FakeHost host;
+    std::unique_ptr<GifAnimation> animation = std::make_unique<GifAnimation>(gdi, ownDc, host);
+};
+
+TEST_F(GifAnimationTest, StartsStoppedWithUniqueTransparentColours) {
+    EXPECT_TRUE(animation->StopRender());
+    EXPECT_TRUE(animation->ChangeTransparentColor());
+    EXPECT_EQ(animation->hdc(), ownDc);
+    EXPECT_EQ(animation->UserDelay(), 0);
+    EXPECT_EQ(gdi.bitmapInfo(gdi.selectedBitmap(animation->canvasDc()))->bitsPerPixel, 1)
+        << "the canvas DC starts like every new memory DC";
+}
+
+TEST_F(GifAnimationTest, UserDelayIsClampedToOneToAThousand) {
+    const std::pair<int, int> cases[] = {{0, 1},     {-7, 1},      {1, 1},
+                                         {500, 500}, {1000, 1000}, {5000, 1000}};
+    for (auto [written, read] : cases) {
+        animation->setUserDelay(written);
+        EXPECT_EQ(animation->UserDelay(), read) << written;
+    }
+}
+
+TEST_F(GifAnimationTest, LoadSplitsEveryFrameAndLeavesNoFileBehind) {
+    loadGif(writeGif("three.gif", kThreeFrames));
+    EXPECT_EQ(animation->NumberofFrames(), 2);
+    ASSERT_EQ(animation->framePictures().size(), 3u);
+    const COLORREF colours[] = {kRed, kGreen, kBlue};
+    for (int k = 0; k < 3; ++k) {
+        SCOPED_TRACE("frame " + std::to_string(k));
+        Image pixels = gdi.bitmapPixels(animation->framePictures()[static_cast<std::size_t>(k)]);
+        EXPECT_EQ(pixels.width, 4);
+        EXPECT_EQ(pixels.height, 2);
+        for (std::uint32_t pixel : pixels.pixels) {
+            EXPECT_EQ(pixel, pixelFromColorref(colours[k]));
+        }
+    }
+    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_EQ(animation->canvasWidth(), 32);
+    EXPECT_EQ(animation->canvasHeight(), 2);
+    EXPECT_EQ(animation->CurrentFrame(), 0);
+    EXPECT_EQ(animation->UserDelay(), 1);
+    EXPECT_TRUE(host.intervals.size() == 1 && host.intervals[0] == 0) << "loading never starts";
+    expectCanvasOnSurface(4, 2, [](int, int) { return kRed; });
+}
+
+TEST_F(GifAnimationTest, FrameFilesAreWrittenPrivatelyByteForByteAndOneAtATime) {
+    struct Capture {
+        std::string name;
+        std::string bytes;
+        unsigned mode = 0;
+        std::size_t filesPresent = 0;
+    };
+    std::vector<Capture> captures;
+    animation->setPictureLoader([&](const std::string& path) {
+        struct stat info {};
+        ::lstat(path.c_str(), &info);
+        captures.push_back(
+            {path, readFile(path), info.st_mode & 0777u, folder.tmpEntries().size()});
+        return LoadPicture(path);
+    });
+    loadGif(writeGif("three.gif", kThreeFrames));
+
+    ASSERT_EQ(captures.size(), 3u);
+    for (int k = 0; k < 3; ++k) {
+        SCOPED_TRACE("frame " + std::to_string(k));
+        const Capture& capture = captures[static_cast<std::size_t>(k)];
+        EXPECT_TRUE(std::regex_match(
+            capture.name,
+            std::regex(folder.tmp() + "/ " + std::to_string(k) + "[0-9A-F]{1,4}\\.GIF")))
+            << capture.name;
+        Bytes expected = frameFileBytes(animation->stream(), k);
+        EXPECT_EQ(capture.bytes, std::string(expected.begin(), expected.end()));
+        EXPECT_EQ(capture.mode, 0600u);
+        EXPECT_EQ(capture.filesPresent, 1u);
+    }
+    // Frame 1's file, written out independently: the header part, its graphic control and image
+    // (the image data's terminator included), then 21 F9 3B.
+    Bytes frame1 = join({kHeaderPart, kControl1, kImage1, {0x21, 0xF9, 0x3B}});
+    EXPECT_EQ(captures[1].bytes, std::string(frame1.begin(), frame1.end()));
+    EXPECT_TRUE(folder.tmpEntries().empty());
+}
+
+TEST_F(GifAnimationTest, AFileThatIsNotAGifEmptiesTheNameAndKeepsNoFrames) {
+    loadGif(writeGif("three.gif", kThreeFrames));
+    HBITMAP canvas = animation->canvasBitmap();
+    host.width = kSurfaceWidth;
+    host.height = kSurfaceHeight;
+    loadGif(writeGif("picture.png", Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0}));
+    EXPECT_EQ(animation->strGifFileName(), "");
+    for (HBITMAP picture : animation->framePictures()) {
+        EXPECT_FALSE(picture);
+    }
+    EXPECT_TRUE(animation->stream().records.empty());
+    EXPECT_EQ(animation->canvasBitmap(), canvas) << "the canvas stays";
+    expectSurface([](int, int) { return kBackground; });  // cleared, nothing drawn
+}
+
+TEST_F(GifAnimationTest, AFileWithoutImagesHasNoFramesAndNoFiles) {
+    loadGif(writeGif("three.gif", kThreeFrames));
+    int loads = 0;
+    animation->setPictureLoader([&](const std::string& path) {
+        ++loads;
+        return LoadPicture(path);
+    });
+    loadGif(writeGif("empty.gif", join({kHeaderPart, loopingExtension(), kTrailer})));
+    EXPECT_EQ(animation->NumberofFrames(), -1);
+    EXPECT_TRUE(animation->framePictures().empty());
+    EXPECT_EQ(loads, 0) << "no segment of the previous file is used";
+    EXPECT_TRUE(folder.tmpEntries().empty());
+    animation->setCurrentFrame(0);
+    animation->StartTimer();
+    animation->Timer1_Timer();  // nothing to draw, and no fault
+    EXPECT_EQ(animation->CurrentFrame(), 0);
+}
+
+TEST_F(GifAnimationTest, TruncatedFilesAreErrorNineAndWriteNoFrameFile) {
+    const std::pair<const char*, Bytes> cases[] = {
+        {"empty file", Bytes{}},
+        {"header cut short", Bytes(kHeaderPart.begin(), kHeaderPart.begin() + 12)},
+        {"image data cut short", Bytes(kThreeFrames.begin(), kThreeFrames.end() - 10)},
+        {"no byte after the last image", Bytes(kThreeFrames.begin(), kThreeFrames.end() - 1)},
+    };
+    int loads = 0;
+    animation->setPictureLoader([&](const std::string& path) {
+        ++loads;
+        return LoadPicture(path);
+    });
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        animation->setStrGifFileName(writeGif("cut.gif", bytes));
+        try {
+            animation->ReadGifFrames();
+            ADD_FAILURE() << "no error";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), ErrorNumber::SubscriptOutOfRange);
+        }
+        EXPECT_TRUE(folder.tmpEntries().empty());
+    }
+    EXPECT_EQ(loads, 0);
+}
+
+TEST_F(GifAnimationTest, AMissingFileIsFileNotFound) {
+    animation->setStrGifFileName(folder.data() + "/nothing.gif");
+    try {
+        animation->ReadGifFrames();
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::FileNotFound);
+    }
+}
+
+TEST_F(GifAnimationTest, AFrameTheLoaderRejectsIsDeletedToo) {
+    std::vector<bool> existed;
+    animation->setPictureLoader([&](const std::string& path) {
+        existed.push_back(std::filesystem::exists(path));
+        if (existed.size() == 2) {
+            throw Error(ErrorNumber::InvalidPicture);
+        }
+        return LoadPicture(path);
+    });
+    animation->setStrGifFileName(writeGif("three.gif", kThreeFrames));
+    try {
+        animation->ReadGifFrames();
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::InvalidPicture);
+    }
+    EXPECT_EQ(existed, (std::vector<bool>{true, true}));
+    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_EQ(animation->framePictures().size(), 1u) << "frames loaded before it stay";
+    EXPECT_EQ(animation->NumberofFrames(), 2);
+
+    animation->setPictureLoader([](const std::string&) { return Picture(); });
+    try {
+        animation->ReadGifFrames();
+        FAIL() << "a null picture was taken";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::InvalidPicture);
+    }
+    EXPECT_TRUE(folder.tmpEntries().empty());
+}
+
+TEST_F(GifAnimationTest, AHundredPixelScreenGetsA128PixelCanvasOfBackground) {
+    Bytes file = join({header(), screen(100, 3, 0x81), kPrimaries, descriptor(0, 0, 100, 3),
+                       imageData(2, std::vector<int>(300, 1)), kTrailer});
+    loadGif(writeGif("wide.gif", file));
+    EXPECT_EQ(animation->canvasWidth(), 128);
+    EXPECT_EQ(gdi.bitmapInfo(animation->canvasBitmap())->width, 128);
+    EXPECT_EQ(gdi.bitmapInfo(animation->canvasBitmap())->bitsPerPixel, 32)
+        << "compatible with the drawing surface, not with the canvas DC";
+    EXPECT_EQ(animation->frameRect().left, 0);
+    EXPECT_EQ(animation->frameRect().width, 100);
+    expectCanvasOnSurface(100, 3, [](int, int) { return kGreen; });
+}
+
+TEST_F(GifAnimationTest, ScreensWiderThan32736PixelsOverflow) {
+    auto wide = [](int width) {
+        return join({header(), screen(width, 1, 0x81), kPrimaries, descriptor(0, 0, 1, 1),
+                     imageData(2, {0}), kTrailer});
+    };
+    animation->setStrGifFileName(writeGif("widest.gif", wide(32736)));
+    animation->ReadGifFrames();
+    EXPECT_EQ(animation->canvasWidth(), 32736);
+
+    HBITMAP canvas = animation->canvasBitmap();
+    animation->setStrGifFileName(writeGif("too-wide.gif", wide(32737)));
+    try {
+        animation->ReadGifFrames();
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::Overflow);
+    }
+    EXPECT_EQ(animation->framePictures().size(), 1u) << "the frames are loaded";
+    EXPECT_EQ(animation->canvasBitmap(), canvas) << "no new canvas";
+}
+
+TEST_F(GifAnimationTest, ClearDisplayFillsTheRoundedScaleWithTheNearestBackColour) {
+    gdi.systemColors().setColor(COLOR_BTNFACE, RGB(240, 240, 240));
+    host.back = 0x8000000F;  // the button face
+    host.width = 3.5;        // rounds to 4
+    host.height = 2.5;       // rounds to 2, halves going to the even neighbour
+    animation->ClearDisplay();
+    expectSurface([](int x, int y) { return x < 4 && y < 2 ? RGB(240, 240, 240) : kMagenta; });
+    EXPECT_EQ(animation->backgroundSolidColor(), RGB(240, 240, 240));
+    EXPECT_EQ(animation->NearestSolidColor(kBlue), kBlue);
+
+    animation->setHdc(HDC{});
+    host.back = kRed;
+    animation->ClearDisplay();  // no surface: nothing
+    EXPECT_EQ(surfaceAt(0, 0), RGB(240, 240, 240));
+}
+
+TEST(FrameClock, IntervalsFollowTheDelayRule) {
+    const std::pair<int, int> cases[] = {{0, 1},     {10, 101},   {499, 4991},
+                                         {500, 101}, {1000, 101}, {65535, 101}};
+    for (auto [delay, interval] : cases) {
+        EXPECT_EQ(frameIntervalMs(delay, 1), interval) << "delay " << delay;
+    }
+    EXPECT_EQ(frameIntervalMs(10, 1000), 1100);
+    EXPECT_EQ(frameTimerIntervalMs(0, 1), kFrameTimerResolutionMs) << "never faster than 10 ms";
+    EXPECT_EQ(frameTimerIntervalMs(0, 0), kFrameTimerResolutionMs) << "never 0, which would stop";
+    EXPECT_EQ(frameTimerIntervalMs(10, 1), 101);
+}
+
+TEST_F(GifAnimationTest, TicksDrawTheFramesInTurnAtTheNextFramesInterval) {
+    loadGif(writeGif("three.gif", kThreeFrames));
+    animation->StartTimer();
+    EXPECT_EQ(host.intervals.back(), 250);
+    EXPECT_FALSE(animation->StopRender());
+
+    struct Tick {
+        COLORREF drawn;
+        int nextFrame;
+        int interval;
+    };
+    const Tick ticks[] = {
+        {kRed, 1, 71},    // frame 0 drawn; frame 1's delay 7 -> 71 ms
+        {kGreen, 2, 91},  // frame 2's delay 9
+        {kBlue, 0, 51},   // wraps; frame 0's delay 5
+        {kRed, 1, 71},
+    };
+    for (const Tick& tick : ticks) {
+        SCOPED_TRACE("tick drawing " + std::to_string(tick.drawn));
+        animation->Timer1_Timer();
+        EXPECT_EQ(surfaceAt(0, 0), tick.drawn);
+        EXPECT_EQ(surfaceAt(3, 1), tick.drawn);
+        EXPECT_EQ(animation->CurrentFrame(), tick.nextFrame);
+        EXPECT_EQ(host.intervals.back(), tick.interval);
+    }
+}
+
+TEST_F(GifAnimationTest, StopAndStartResumeWithTheNextFrameAndALoadStartsOver) {
+    loadGif(writeGif("three.gif", kThreeFrames));
+    animation->StartTimer();
+    animation->Timer1_Timer();  // frame 0
+    animation->Timer1_Timer();  // frame 1
+    animation->StopGif();
+    EXPECT_TRUE(animation->StopRender());
+    EXPECT_EQ(host.intervals.back(), 0);
+
+    animation->Timer1_Timer();  // a tick already queued does nothing
+    EXPECT_EQ(surfaceAt(0, 0), kGreen);
+    EXPECT_EQ(animation->CurrentFrame(), 2);
+
+    animation->StartTimer();
+    EXPECT_EQ(host.intervals.back(), 250);
+    animation->Timer1_Timer();
+    EXPECT_EQ(surfaceAt(0, 0), kBlue);
+
+    loadGif(writeGif("three.gif", kThreeFrames));
+    EXPECT_EQ(animation->CurrentFrame(), 0);
+    EXPECT_TRUE(animation->StopRender() == false) << "PaintGif(0) showed frame 0";
+    EXPECT_EQ(host.intervals.back(), 0);
+    animation->StartTimer();
+    animation->Timer1_Timer();
+    EXPECT_EQ(surfaceAt(0, 0), kRed);
+}
+
+TEST_F(GifAnimationTest, WithoutAFileShowingAndPlayingWarn) {
+    animation->PaintGif(0);
+    animation->StartTimer();
+    EXPECT_EQ(host.warnings, (std::vector<std::string>{"No animated gif file is selected.",
+                                                       "No animated gif file is selected."}));
+    EXPECT_TRUE(host.intervals.empty());
+    EXPECT_TRUE(animation->StopRender());
+}
+
+TEST_F(GifAnimationTest, RenderingDrawsNothingWhileStoppedOrForAFrameThatDoesNotExist) {
+    loadGif(writeGif("three.gif", kThreeFrames));
+    const std::uint64_t changes = gdi.changeCount(gdi.selectedBitmap(ownDc));
+    animation->RenderGif(3);
+    animation->RenderGif(-1);
+    animation->StopGif();
+    animation->RenderGif(1);
+    EXPECT_EQ(gdi.changeCount(gdi.selectedBitmap(ownDc)), changes);
+    EXPECT_EQ(surfaceAt(0, 0), kRed);
+}
+
+// A 100 x 100 red screen, then a 20 x 20 green frame at (10, 10) with the given disposal.
+Bytes disposalFile(int disposal) {
+    return join({header(), screen(100, 100, 0x81), kPrimaries, descriptor(0, 0, 100, 100),
+                 imageData(2, std::vector<int>(10000, 0)), graphicControl(disposal, false, 0, 0),
+                 descriptor(10, 10, 20, 20), imageData(2, std::vector<int>(400, 1)), kTrailer});
+}
+
+TEST_F(GifAnimationTest, DisposalTwoClearsTheWholeCanvasBeforeTheFrame) {
+    loadGif(writeGif("dispose2.gif", disposalFile(2)));
+    animation->PaintGif(1);
+    expectCanvasOnSurface(100, 100, [](int x, int y) {
+        bool inFrame = x >= 10 && x < 30 && y >= 10 && y < 30;
+        return inFrame ? kGreen : kBackground;
+    });
+}
+
+TEST_F(GifAnimationTest, DisposalThreeDrawsOverWhatTheCanvasHolds) {
+    loadGif(writeGif("dispose3.gif", disposalFile(3)));
+    animation->PaintGif(1);
+    expectCanvasOnSurface(100, 100, [](int x, int y) {
+        bool inFrame = x >= 10 && x < 30 && y >= 10 && y < 30;
+        return inFrame ? kGreen : kRed;
+    });
+}
+
+// Table: 0 transparent (10, 20, 30), 1 the same colour but opaque, 2 white, 3 black. Frame 0 is
+// white, white, white, black; frame 1 (transparent index 0) is key, opaque twin, key, black.
+const Bytes kTransparentFile = join({
+    header(),
+    screen(4, 1, 0x81),
+    {10, 20, 30, 10, 20, 30, 255, 255, 255, 0, 0, 0},
+    descriptor(0, 0, 4, 1),
+    imageData(2, {2, 2, 2, 3}),
+    graphicControl(1, true, 0, 0),
+    descriptor(0, 0, 4, 1),
+    imageData(2, {0, 1, 0, 3}),
+    kTrailer,
+});
+
+TEST_F(GifAnimationTest, TransparentPixelsShowTheCanvasAndARecolouredTwinStays) {
+    loadGif(writeGif("transparent.gif", kTransparentFile));
+    const GdiObjectCounts before = gdi.objectCounts();
+    animation->PaintGif(1);
+    EXPECT_EQ(gdi.objectCounts(), before) << "every DC, bitmap and brush of the blit is gone";
+    const COLORREF expected[] = {kWhite, RGB(10, 20, 30), kWhite, kBlack};
+    expectCanvasOnSurface(4, 1, [&](int x, int) { return expected[x]; });
+}
+
+TEST_F(GifAnimationTest, WithoutRecolouringTheOpaqueTwinIsKeyedAwayToo) {
+    animation->setChangeTransparentColor(false);
+    loadGif(writeGif("transparent.gif", kTransparentFile));
+    animation->PaintGif(1);
+    const COLORREF expected[] = {kWhite, kWhite, kWhite, kBlack};
+    expectCanvasOnSurface(4, 1, [&](int x, int) { return expected[x]; });
+}
+
+TEST_F(GifAnimationTest, TheEndReleasesEveryObjectItMade) {
+    loadGif(writeGif("transparent.gif", kTransparentFile));
+    animation->PaintGif(1);
+    loadGif(writeGif("three.gif", kThreeFrames));  // the old canvas and frames are released
+    EXPECT_EQ(gdi.objectCounts().bitmaps, 4) << "three frames and the canvas";
+    animation.reset();
+    const GdiObjectCounts counts = gdi.objectCounts();
+    EXPECT_EQ(counts.bitmaps, 0);
+    EXPECT_EQ(counts.brushes, 0);
+    EXPECT_EQ(counts.deviceContexts, 1) << "only the control's own DC";
+}
+
+}  // namespace
+}  // namespace plivora
