@@ -117,6 +117,7 @@ void Form1::wireHandlers() {
     File1.MouseMove = [this](int b, int s, float x, float y) { File1_MouseMove(b, s, x, y); };
     imgShow.MouseMove = [this](int b, int s, float x, float y) { imgShow_MouseMove(b, s, x, y); };
     cmdShape.Click = [this] { cmdShape_Click(); };
+    cmdViewAll.Click = [this] { cmdViewAll_Click(); };
     cmdShape.MouseUp = [this](int, int, float, float) { WriteShapeRecord(); };
 }
 

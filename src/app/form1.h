@@ -96,6 +96,10 @@ public:
     // Shows a dropped picture; returns whether it loaded.
     bool ShowDroppedPicture(const std::string& p, const std::string& name);
 
+    // Thumbnails: "View All" starts afresh; ViewAllImages builds one page of the thumbnail window.
+    void cmdViewAll_Click();
+    void ViewAllImages();
+
     // Mouse presence.
     void Form_MouseMove(int button, int shift, float x, float y);
     void Dir1_MouseMove(int button, int shift, float x, float y);

@@ -67,6 +67,8 @@ public:
     Bool16 blTinyOff = kFalse;
     std::int32_t lngHookHandle = 0;
     // Thumbnail page state.
+    std::string sThumbPath;
+    std::int16_t intPageShown = 0;
     std::int16_t intNextFileIndex = 0;
     std::int16_t intBuildPage = 0;
     std::int16_t intPagesBuilt = 0;

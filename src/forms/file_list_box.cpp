@@ -54,6 +54,13 @@ void FileListBox::setListIndex(int index) {
     }
 }
 
+std::string FileListBox::list(int index) const {
+    if (index < 0) {
+        throw Error(381, "Invalid property array index");
+    }
+    return index < listCount() ? m_entries[static_cast<std::size_t>(index)] : std::string();
+}
+
 std::string FileListBox::fileName() const {
     return m_listIndex >= 0 ? m_entries[static_cast<std::size_t>(m_listIndex)] : std::string();
 }

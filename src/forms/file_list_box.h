@@ -31,9 +31,8 @@ public:
 
     const std::vector<std::string>& entries() const { return m_entries; }
     int listCount() const { return static_cast<int>(m_entries.size()); }
-    const std::string& list(int index) const {
-        return m_entries.at(static_cast<std::size_t>(index));
-    }
+    // The entry at a position; "" beyond the last one.
+    std::string list(int index) const;
     int listIndex() const { return m_listIndex; }
     // Selects an entry (-1: none). Selecting an entry raises Click, as a mouse click or an arrow
     // key does.

@@ -33,9 +33,15 @@ Form2::Form2(Program& program) : Form(program.host(), "Form2"), m_program(progra
     imgErrorPicture.setVisible(false);
     imgErrorPicture.setPicture(resourcePicture("error_picture.gif"));
 
-    // The table lists the controls from the top down: bring them forward from the bottom up.
-    Control* const stacking[] = {&lblPageNumber, &cmdSwap,     &cmdAnimatedGif, &cmdShowAniGif,
-                                 &cmdNextPage,   &cmdPrevious, &fraShadowImage, &fraAniGif};
+    for (int k = 0; k < kPages; ++k) {
+        lvShadow(k).setVisible(false);
+    }
+    // The table lists the controls from the top down: bring them forward from the bottom up, the
+    // lists lowest.
+    Control* const stacking[] = {&lvMain,         &m_lv4,         &m_lv3,         &m_lv2,
+                                 &m_lv1,          &m_lv0,         &lblPageNumber, &cmdSwap,
+                                 &cmdAnimatedGif, &cmdShowAniGif, &cmdNextPage,   &cmdPrevious,
+                                 &fraShadowImage, &fraAniGif};
     for (Control* control : stacking) {
         control->zOrderFront();
     }
@@ -52,7 +58,7 @@ void Form2::Form_Load() {
     Form1& main = m_program.form1();
     cmdShowAniGif.setPicture(main.imgShowAniGif.picture());
     cmdAnimatedGif.setPicture(main.imgPlayPoint.picture());
-    intPageShown = 0;
+    m_program.intPageShown = 0;
     fraAniGif.setCaption("");
     fraShadowImage.setCaption("");
     blShadowWasVisible = kFalse;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -7,7 +8,9 @@
 #include "forms/form.h"
 #include "forms/frame.h"
 #include "forms/image_control.h"
+#include "forms/image_list.h"
 #include "forms/label.h"
+#include "forms/list_view.h"
 #include "forms/user_control.h"
 
 namespace plivora {
@@ -33,8 +36,15 @@ public:
     CommandButton cmdShowAniGif{*this, "cmdShowAniGif"};
     CommandButton cmdAnimatedGif{*this, "cmdAnimatedGif"};
     CommandButton cmdSwap{*this, "cmdSwap"};
+    ImageList ilNormal{*this, "ilNormal"};
     Label lblPageNumber{*this, "lblPageNumber"};
     ImageControl imgErrorPicture{*this, "imgErrorPicture"};
+
+    // The page lists and their image lists, indexes 0 to 4, and the main list.
+    static constexpr int kPages = 5;
+    ListView& lvShadow(int index) { return *m_lvShadow.at(static_cast<std::size_t>(index)); }
+    ImageList& ilShadowNor(int index) { return *m_ilShadowNor.at(static_cast<std::size_t>(index)); }
+    ListView lvMain{*this, "lvMain"};
 
     // Members.
     std::int16_t intMouseButton = 0;
@@ -46,7 +56,6 @@ public:
     std::int32_t lngStartY = 0;
     std::int32_t lngStartLeft = 0;
     std::int32_t lngStartTop = 0;
-    std::int16_t intPageShown = 0;
 
     void LetPathFile(const std::string& sPathFile);
 
@@ -55,6 +64,13 @@ public:
 
 private:
     Program& m_program;
+    ImageList m_il0{*this, "ilShadowNor(0)"}, m_il1{*this, "ilShadowNor(1)"},
+        m_il2{*this, "ilShadowNor(2)"}, m_il3{*this, "ilShadowNor(3)"},
+        m_il4{*this, "ilShadowNor(4)"};
+    ListView m_lv0{*this, "lvShadow(0)"}, m_lv1{*this, "lvShadow(1)"}, m_lv2{*this, "lvShadow(2)"},
+        m_lv3{*this, "lvShadow(3)"}, m_lv4{*this, "lvShadow(4)"};
+    std::array<ImageList*, kPages> m_ilShadowNor{&m_il0, &m_il1, &m_il2, &m_il3, &m_il4};
+    std::array<ListView*, kPages> m_lvShadow{&m_lv0, &m_lv1, &m_lv2, &m_lv3, &m_lv4};
 };
 
 }  // namespace plivora

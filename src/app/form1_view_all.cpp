@@ -1,0 +1,139 @@
+// The thumbnail page builder: "View All" and each "Next" build one page of up to 60 thumbnails of
+// the main window's file list into the thumbnail window's main list and the current page list.
+#include "app/form1.h"
+#include "app/form11.h"
+#include "app/number_format.h"
+#include "app/program.h"
+#include "forms/host.h"
+#include "thumbs/form2.h"
+#include "thumbs/module1.h"
+#include "win/error.h"
+#include "win/picture_loader.h"
+
+namespace plivora {
+
+namespace {
+
+constexpr int kThumbnailsPerPage = 60;
+constexpr int kMostFiles = 300;
+constexpr int kThumbnailPixels = 60;
+
+}  // namespace
+
+void Form1::cmdViewAll_Click() {
+    m_program.intNextFileIndex = 1;
+    ViewAllImages();
+}
+
+void Form1::ViewAllImages() {
+    Program& p = m_program;
+    p.sThumbPath = p.sCurPath;
+    ShowMainList(p, kTrue);
+    Form2& thumbs = p.form2();
+    if (p.intNextFileIndex == 1) {
+        p.intPagesBuilt = 0;
+        p.intBuildPage = 0;
+        thumbs.cmdPrevious.setVisible(false);
+        thumbs.cmdNextPage.setVisible(false);
+        thumbs.lblPageNumber.setCaption("");
+    }
+    thumbs.fraShadowImage.setVisible(false);
+    thumbs.fraAniGif.setVisible(false);
+    thumbs.setCaption("View All");
+    thumbs.setWindowState(WindowState::Maximized);
+    thumbs.show();
+    const float listWidth = thumbs.width() - 600;
+    const float listHeight = thumbs.height() - 360;
+    thumbs.lvMain.move(480, 0, listWidth, listHeight);
+    for (int k = 0; k < Form2::kPages; ++k) {
+        thumbs.lvShadow(k).move(480, 0, listWidth, listHeight);
+    }
+    thumbs.cmdShowAniGif.setPicture(imgShowAniGif.picture());
+
+    ListView& page = thumbs.lvShadow(p.intBuildPage);
+    ImageList& pageIcons = thumbs.ilShadowNor(p.intBuildPage);
+    thumbs.lvMain.clearItems();
+    thumbs.lvMain.setIcons(nullptr);
+    thumbs.ilNormal.clear();
+    page.clearItems();
+    page.setIcons(nullptr);
+    pageIcons.clear();
+    for (ImageList* icons : {&thumbs.ilNormal, &pageIcons}) {
+        icons->setImageWidth(kThumbnailPixels);
+        icons->setImageHeight(kThumbnailPixels);
+    }
+
+    // From here on a failing step is skipped and the next one runs.
+    ErrorState errors;
+    const int count = File1.listCount();
+    if (count == 0) {
+        return;
+    }
+    const auto finish = [&] {
+        p.intPagesBuilt = static_cast<std::int16_t>(p.intPagesBuilt + 1);
+        p.intPageShown = p.intPagesBuilt;
+        p.intNextFileIndex = 1;
+        thumbs.cmdNextPage.setVisible(false);
+        if (p.intPagesBuilt > 1) {
+            thumbs.cmdPrevious.setVisible(true);
+        }
+    };
+    // The loop's end is taken once; the entries are read at each position, as they are then (the
+    // handlers that DoEvents runs may change the list under a page fill).
+    for (int i = p.intNextFileIndex; i <= count; ++i) {
+        const std::string key = File1.list(i - 1);
+        bool loaded = false;
+        errors.run([&] {
+            thumbs.imgShadow.setPicture(LoadPicture(p.sCurPath + key));
+            loaded = true;
+        });
+        if (loaded) {
+            errors.run([&] { thumbs.ilNormal.add(key, thumbs.imgShadow.picture()); });
+            errors.run([&] { pageIcons.add(key, thumbs.imgShadow.picture()); });
+        }
+        if (errors.hasError()) {
+            for (ImageList* icons : {&thumbs.ilNormal, &pageIcons}) {
+                if (!icons->contains(key)) {
+                    errors.run([&] { icons->add(key, thumbs.imgErrorPicture.picture()); });
+                }
+            }
+            errors.clear();
+        }
+        const std::string text =
+            key + "\r\n" + formatSingle(thumbs.imgShadow.width() / host().twipsPerPixelX()) +
+            " x " + formatSingle(thumbs.imgShadow.height() / host().twipsPerPixelY());
+        errors.run([&] { thumbs.lvMain.setIcons(&thumbs.ilNormal); });
+        errors.run([&] { thumbs.lvMain.addItem(text, key); });
+        errors.run([&] { page.setIcons(&pageIcons); });
+        errors.run([&] { page.addItem(text, key); });
+        host().doEvents();
+
+        if (i % kThumbnailsPerPage == 0 && i < kMostFiles) {
+            if (i == count) {
+                finish();
+                return;
+            }
+            p.intPagesBuilt = static_cast<std::int16_t>(p.intPagesBuilt + 1);
+            p.intPageShown = p.intPagesBuilt;
+            p.intBuildPage = static_cast<std::int16_t>(i / kThumbnailsPerPage);
+            p.intNextFileIndex = static_cast<std::int16_t>(i + 1);
+            thumbs.cmdNextPage.setVisible(true);
+            if (p.intBuildPage >= 2) {
+                thumbs.cmdPrevious.setVisible(true);
+            }
+            return;
+        }
+        if (i == kMostFiles) {
+            if (File1.listCount() > kMostFiles) {
+                p.form11().AnswerOk(
+                    "Not support more than 300 image files, please move some image files to "
+                    "another "
+                    "directory!");
+            }
+            break;
+        }
+    }
+    finish();
+}
+
+}  // namespace plivora

@@ -1,0 +1,146 @@
+#include <cstdio>
+
+#include "app_fixture.h"
+#include "thumbs/form2.h"
+#include "thumbs/module1.h"
+
+namespace plivora {
+namespace {
+
+class ThumbnailPagesTest : public AppTest {
+protected:
+    void makePictures(int count) {
+        for (int i = 1; i <= count; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "p%03d.bmp", i);
+            writeBmp(picturesDir + "/" + name, 2, 2);
+        }
+    }
+    Form2& thumbs() { return program->form2(); }
+    int visibleLists() {
+        int visible = thumbs().lvMain.isVisible() ? 1 : 0;
+        for (int k = 0; k < Form2::kPages; ++k) {
+            visible += thumbs().lvShadow(k).isVisible() ? 1 : 0;
+        }
+        return visible;
+    }
+};
+
+TEST_F(ThumbnailPagesTest, ExactlySixtyFilesMakeOnePageWithoutPaging) {
+    makePictures(60);
+    start();
+    form1().cmdViewAll.raiseClick();
+    EXPECT_TRUE(thumbs().isVisible());
+    EXPECT_EQ(thumbs().windowState(), WindowState::Maximized);
+    EXPECT_EQ(thumbs().caption(), "View All");
+    EXPECT_EQ(thumbs().lvMain.items().size(), 60u);
+    EXPECT_EQ(thumbs().lvShadow(0).items().size(), 60u);
+    EXPECT_FALSE(thumbs().cmdNextPage.isVisible());
+    EXPECT_FALSE(thumbs().cmdPrevious.isVisible());
+    EXPECT_EQ(program->intPagesBuilt, 1);
+    EXPECT_EQ(program->intNextFileIndex, 1);
+    EXPECT_EQ(thumbs().lblPageNumber.caption(), "");
+    EXPECT_TRUE(thumbs().lvMain.isVisible());
+    EXPECT_EQ(visibleLists(), 1);
+    EXPECT_EQ(program->intChainSteps, 0);
+    // Every thumbnail let the event loop run.
+    EXPECT_GE(host.doEventsCalls(), 60);
+}
+
+TEST_F(ThumbnailPagesTest, SixtyOneFilesBuildTheSecondPageOnDemand) {
+    makePictures(61);
+    start();
+    form1().cmdViewAll.raiseClick();
+    EXPECT_EQ(thumbs().lvShadow(0).items().size(), 60u);
+    EXPECT_TRUE(thumbs().cmdNextPage.isVisible());
+    EXPECT_FALSE(thumbs().cmdPrevious.isVisible());
+    EXPECT_EQ(program->intNextFileIndex, 61);
+    EXPECT_EQ(program->intBuildPage, 1);
+    EXPECT_EQ(program->intPageShown, 1);
+
+    form1().ViewAllImages();  // as "Next" asks for it
+    EXPECT_EQ(thumbs().lvShadow(1).items().size(), 1u);
+    EXPECT_EQ(thumbs().lvShadow(0).items().size(), 60u);  // the first page is kept
+    EXPECT_EQ(thumbs().lvMain.items().size(), 1u);
+    EXPECT_FALSE(thumbs().cmdNextPage.isVisible());
+    EXPECT_TRUE(thumbs().cmdPrevious.isVisible());
+    EXPECT_EQ(program->intPagesBuilt, 2);
+    EXPECT_EQ(program->intNextFileIndex, 1);
+}
+
+TEST_F(ThumbnailPagesTest, ThreeHundredFilesAreTheMostAndTheNextOneWarns) {
+    for (int count : {300, 301}) {
+        SCOPED_TRACE(count);
+        makePictures(count);
+        start();
+        form1().cmdViewAll.raiseClick();
+        for (int page = 1; page < 5; ++page) {
+            form1().ViewAllImages();
+        }
+        EXPECT_EQ(program->intPagesBuilt, 5);
+        EXPECT_EQ(thumbs().lvShadow(4).items().size(), 60u);
+        EXPECT_EQ(thumbs().lvShadow(4).items().back().iconKey, "p300.bmp");
+        EXPECT_EQ(program->openWarningWindows(), count > 300 ? 1 : 0);
+        EXPECT_FALSE(thumbs().cmdNextPage.isVisible());
+        program.reset();
+    }
+}
+
+TEST_F(ThumbnailPagesTest, ItemsCarryTheNameAndSizeAndBadFilesGetThePlaceholder) {
+    writeBmp(picturesDir + "/a.bmp", 640, 480);
+    writeFile(picturesDir + "/b.gif", "not a picture");
+    start();
+    form1().cmdViewAll.raiseClick();
+    const auto& items = thumbs().lvMain.items();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].text, "a.bmp\r\n640 x 480");
+    EXPECT_EQ(items[0].iconKey, "a.bmp");
+    // The failed file keeps its name; the size is that of the picture loaded before it.
+    EXPECT_EQ(items[1].text.rfind("b.gif\r\n", 0), 0u);
+    const Image& placeholder = thumbs().ilNormal.find("b.gif")->image;
+    const Image expected = thumbs().ilNormal.find("a.bmp")->image;
+    EXPECT_EQ(placeholder.width, 60);
+    EXPECT_NE(placeholder.pixels, expected.pixels);
+    // imgShadow keeps the last picture that loaded.
+    EXPECT_EQ(thumbs().imgShadow.width(), 9600.0f);
+}
+
+TEST_F(ThumbnailPagesTest, ViewAllAlwaysStartsAfresh) {
+    makePictures(61);
+    start();
+    form1().cmdViewAll.raiseClick();
+    form1().ViewAllImages();
+    form1().cmdViewAll.raiseClick();
+    EXPECT_EQ(program->intPagesBuilt, 1);
+    EXPECT_EQ(program->intNextFileIndex, 61);
+    EXPECT_EQ(thumbs().lvMain.items().size(), 60u);
+    EXPECT_EQ(thumbs().lvMain.items().front().iconKey, "p001.bmp");
+    EXPECT_FALSE(thumbs().cmdPrevious.isVisible());
+    EXPECT_EQ(thumbs().lblPageNumber.caption(), "");
+}
+
+TEST_F(ThumbnailPagesTest, TheRingShowsExactlyOneList) {
+    start();
+    for (int page = 0; page < Form2::kPages; ++page) {
+        ShowShadowPage(*program, static_cast<std::int16_t>(page));
+        EXPECT_TRUE(thumbs().lvShadow(page).isVisible());
+        EXPECT_EQ(visibleLists(), 1);
+        EXPECT_EQ(program->intChainSteps, 0);
+    }
+    ShowShadowPage(*program, 7);  // out of range: nothing changes
+    EXPECT_TRUE(thumbs().lvShadow(4).isVisible());
+    ShowMainList(*program, kFalse);
+    EXPECT_EQ(visibleLists(), 0);
+}
+
+TEST_F(ThumbnailPagesTest, AnEmptyFolderShowsEmptyLists) {
+    start();
+    form1().cmdViewAll.raiseClick();
+    EXPECT_TRUE(thumbs().isVisible());
+    EXPECT_TRUE(thumbs().lvMain.items().empty());
+    EXPECT_EQ(program->intPagesBuilt, 0);
+    EXPECT_FALSE(thumbs().cmdNextPage.isVisible());
+}
+
+}  // namespace
+}  // namespace plivora
