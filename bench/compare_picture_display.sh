@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Compares the main window's picture display path with libjpeg's own reduced decode and with a
+# full decode, on a 12 MP and a 24 MP JPEG, and measures the memory a 24 MP load takes.
+#
+#   bench/compare_picture_display.sh            (BUILD_DIR=... to choose the release tree,
+#                                                RUNS=... for the number of timed runs)
+#
+# Goals: the display load at most 1.2 x the time of `djpeg -scale 1/8`, at least 2 x faster
+# than decoding the whole picture and fitting it, and under 25 MB of memory added by loading a
+# 24 MP picture.
+set -euo pipefail
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$repo/build-bench}
+runs=${RUNS:-10}
+
+# Tools: djpeg for the reference decode, GNU time for peak memory, ImageMagick for the pictures.
+missing=()
+command -v djpeg >/dev/null || missing+=(libjpeg-turbo-progs)
+[ -x /usr/bin/time ] || missing+=(time)
+command -v convert >/dev/null || missing+=(imagemagick)
+dpkg-query -W -f='${Status}' libbenchmark-dev 2>/dev/null | grep -q 'install ok installed' ||
+  missing+=(libbenchmark-dev)
+if [ ${#missing[@]} -gt 0 ]; then
+  as_root=()
+  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${as_root[@]}" apt-get update -qq
+  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# -O2 rather than CMake's -O3: GCC 12 at -O3 raises a false -Wrestrict in std::string code, and
+# warnings are errors.
+cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+  -DPLIVORA_SANITIZE=OFF -DPLIVORA_BUILD_TESTS=OFF -DPLIVORA_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" --target bench_picture_display -j2 >/dev/null
+bench=$build/bench/bench_picture_display
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Plasma: smooth colour fields with fine detail, compressing about as a photograph does.
+echo "Making the test pictures (ImageMagick plasma, quality 90)..."
+convert -seed 7 -size 4000x3000 plasma:fractal -quality 90 "$work/12mp.jpg"
+convert -seed 7 -size 6000x4000 plasma:fractal -quality 90 "$work/24mp.jpg"
+
+# Mean wall and CPU (user + system) time in milliseconds of a command over $runs runs, after
+# one warm-up run: "wall cpu". CPU time shows the cost even when other work shares the machine.
+mean_ms() {
+  "$@" >/dev/null
+  local start end cpu=0 t
+  start=$(date +%s%N)
+  for ((i = 0; i < runs; i++)); do
+    t=$(/usr/bin/time -f '%U %S' "$@" 2>&1 >/dev/null | tail -1)
+    cpu=$(awk -v c="$cpu" -v t="$t" 'BEGIN { split(t, p, " "); print c + p[1] + p[2] }')
+  done
+  end=$(date +%s%N)
+  awk -v w=$(((end - start) / runs)) -v c="$cpu" -v n="$runs" \
+    'BEGIN { printf "%.1f %.1f\n", w / 1e6, c * 1000 / n }'
+}
+
+# Peak resident memory in kB of one run of a command.
+peak_kb() {
+  /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F': ' '/Maximum resident set size/ { print $2 }'
+}
+
+# Mean real and CPU time in ms of one benchmark from the CSV report: "wall cpu".
+bench_ms() {
+  awk -F, -v name="\"$1/" 'index($1, name) == 1 { printf "%.1f %.1f\n", $3, $4 }' "$work/bench.csv"
+}
+
+ratio() {
+  awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
+}
+
+echo "Running the benchmark..."
+"$bench" --jpeg="$work/12mp.jpg" --jpeg="$work/24mp.jpg" \
+  --benchmark_out="$work/bench.csv" --benchmark_out_format=csv
+
+echo
+echo "Milliseconds, wall / CPU. Plivora: LoadPicture + imageForSize(161, 145) + fit, in process;"
+echo "full: QImageReader decoding every pixel + fit, in process; djpeg and 'Plivora process'"
+echo "are whole processes (the latter includes starting Qt)."
+printf '%-6s %14s %14s %18s %16s %14s %14s %10s\n' picture "djpeg 1/8" "Plivora" \
+  "Plivora process" "full+fit" "Plivora/djpeg" "(CPU)" "full/Plivora"
+for size in 12 24; do
+  file=$work/${size}mp.jpg
+  read -r djpeg_wall djpeg_cpu < <(mean_ms djpeg -scale 1/8 -outfile /dev/null "$file")
+  read -r process_wall process_cpu < <(mean_ms "$bench" --load-once="$file")
+  read -r ours_wall ours_cpu < <(bench_ms "Plivora/${size}MP")
+  read -r full_wall full_cpu < <(bench_ms "FullDecodeAndFit/${size}MP")
+  printf '%-6s %14s %14s %18s %16s %14s %14s %10s\n' "${size} MP" \
+    "$djpeg_wall/$djpeg_cpu" "$ours_wall/$ours_cpu" "$process_wall/$process_cpu" \
+    "$full_wall/$full_cpu" "$(ratio "$ours_wall" "$djpeg_wall")" \
+    "$(ratio "$ours_cpu" "$djpeg_cpu")" "$(ratio "$full_wall" "$ours_wall")"
+done
+
+idle=$(peak_kb "$bench" --idle)
+loaded=$(peak_kb "$bench" --load-once="$work/24mp.jpg")
+djpeg_peak=$(peak_kb djpeg -scale 1/8 -outfile /dev/null "$work/24mp.jpg")
+echo
+echo "Peak memory: idle process ${idle} kB, after a 24 MP load ${loaded} kB," \
+  "added $(((loaded - idle) / 1024)) MB (djpeg -scale 1/8: ${djpeg_peak} kB)"
+echo "Goals: Plivora/djpeg <= 1.2, full/Plivora >= 2, added memory < 25 MB."
