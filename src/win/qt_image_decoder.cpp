@@ -16,12 +16,12 @@
 namespace plivora {
 namespace {
 
-// QtGui's own cap on one image's memory (256 MB by default) would refuse pictures that the
-// loader accepts. The loader checks every size against kMaxPicturePixels first, so the cap is
+// QtGui's own cap on one image's memory (128 MB by default in Qt 6.4) would refuse pictures that
+// the loader accepts. The loader checks every size against kMaxPicturePixels first, so the cap is
 // raised to what such a picture takes at 32 bits per pixel, the deepest format that the accepted
 // formats decode to. The cap is process-wide; it is only ever raised.
 void raiseAllocationLimit() {
-    static const bool raised = [] {
+    [[maybe_unused]] static const bool raised = [] {
         constexpr long long kMiB = 1024 * 1024;
         const int needed = static_cast<int>((kMaxPicturePixels * 4 + kMiB - 1) / kMiB);
         const int current = QImageReader::allocationLimit();
@@ -30,7 +30,6 @@ void raiseAllocationLimit() {
         }
         return true;
     }();
-    (void)raised;
 }
 
 // A random-access Qt device over a ByteReader that notices when a decoder asks for bytes the
