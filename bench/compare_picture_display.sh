@@ -48,15 +48,15 @@ convert -seed 7 -size 6000x4000 plasma:fractal -quality 90 "$work/24mp.jpg"
 # one warm-up run: "wall cpu". CPU time shows the cost even when other work shares the machine.
 mean_ms() {
   "$@" >/dev/null
-  local start end cpu=0 t
+  local start end times="" TIMEFORMAT='%3U %3S'
   start=$(date +%s%N)
   for ((i = 0; i < runs; i++)); do
-    t=$(/usr/bin/time -f '%U %S' "$@" 2>&1 >/dev/null | tail -1)
-    cpu=$(awk -v c="$cpu" -v t="$t" 'BEGIN { split(t, p, " "); print c + p[1] + p[2] }')
+    times+="$({ time "$@" >/dev/null 2>&1; } 2>&1) "
   done
   end=$(date +%s%N)
-  awk -v w=$(((end - start) / runs)) -v c="$cpu" -v n="$runs" \
-    'BEGIN { printf "%.1f %.1f\n", w / 1e6, c * 1000 / n }'
+  awk -v w=$(((end - start) / runs)) -v t="$times" -v n="$runs" 'BEGIN {
+    cpu = 0; count = split(t, p, " "); for (i = 1; i <= count; i++) cpu += p[i]
+    printf "%.1f %.1f\n", w / 1e6, cpu * 1000 / n }'
 }
 
 # Peak resident memory in kB of one run of a command.
