@@ -104,6 +104,7 @@ void Form1::placeControls() {
 void Form1::wireHandlers() {
     Load = [this] { Form_Load(); };
     QueryUnload = [this](int& cancel, int unloadMode) { Form_QueryUnload(cancel, unloadMode); };
+    AnimatedGifCtl1.Warning = [this](const std::string& message) { m_program.form11().AnswerOk(message); };
     Paint = [this] { Form_Paint(); };
     Resize = [this] { Form_Resize(); };
     MouseMove = [this](int b, int s, float x, float y) { Form_MouseMove(b, s, x, y); };

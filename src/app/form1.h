@@ -14,7 +14,7 @@
 #include "forms/label.h"
 #include "forms/picture_box.h"
 #include "forms/timer_control.h"
-#include "forms/user_control.h"
+#include "gifctl/animated_gif_ctl.h"
 #include "forms/window_calls.h"
 #include "win/error_state.h"
 
@@ -37,7 +37,7 @@ public:
     PictureBox imgQel{*this, "imgQel"};
     CommandButton cmdStick{*this, "cmdStick"};
     CommandButton cmdPlayGif{*this, "cmdPlayGif"};
-    UserControl AnimatedGifCtl1{*this, "AnimatedGifCtl1"};
+    AnimatedGifCtl AnimatedGifCtl1{*this, "AnimatedGifCtl1"};
     CommandButton cmdShowAni{*this, "cmdShowAni"};
     CommandButton cmdViewAll{*this, "cmdViewAll"};
     TimerControl Timer1{*this, "Timer1"};

@@ -56,6 +56,7 @@ void Form1::ShowListFile() {
 
     // The later steps each run even when an earlier one failed.
     ErrorState errors;
+    errors.run([&] { AnimatedGifCtl1.LoadGif(true, fullName); });
     errors.run([&] { thumbnails.LetPathFile(fullName); });
     errors.run([&] { FitToArea(); });
     errors.run([&] { lblDimension.setCaption(pixelDimensions(thumbnails.imgShadow, host())); });

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "forms/types.h"
+#include "win/gdi.h"
 #include "forms/window_hooks.h"
 
 namespace plivora {
@@ -78,8 +79,14 @@ public:
     WindowHooks& windowHooks() { return m_windowHooks; }
     const WindowHooks& windowHooks() const { return m_windowHooks; }
 
+    // The raster layer of the program's windows: device contexts, bitmaps and the drawing
+    // surfaces of controls that paint their own pixels. The host fills its system colours.
+    GdiContext& gdi() { return m_gdi; }
+    const GdiContext& gdi() const { return m_gdi; }
+
 private:
     WindowHooks m_windowHooks;
+    GdiContext m_gdi;
 };
 
 }  // namespace plivora

@@ -23,8 +23,8 @@ public:
     }
 
     // The pixels the view shows, from the top-left of the control's inside.
-    const Image& surface() const { return m_surface; }
-    Image& surface() { return m_surface; }
+    virtual const Image& surface() const { return m_surface; }
+    Image& ownSurface() { return m_surface; }
     // Tells the view that the surface changed.
     void surfaceChanged() { notify(ViewChange::Content); }
 
@@ -37,6 +37,14 @@ public:
     }
 
     std::function<void()> Resize;
+    // The surface must be drawn again (it was uncovered); the view raises it, not for the repaints
+    // that surfaceChanged asks for.
+    std::function<void()> Paint;
+    void raisePaint() {
+        if (Paint) {
+            Paint();
+        }
+    }
 
 private:
     int m_borderStyle = 0;

@@ -9,6 +9,9 @@
 namespace plivora {
 
 HeadlessHost::HeadlessHost() {
+    gdi().systemColors().setColor(COLOR_BTNFACE, systemColor(COLOR_BTNFACE));
+    gdi().systemColors().setColor(COLOR_WINDOWTEXT, systemColor(COLOR_WINDOWTEXT));
+    gdi().systemColors().setColor(COLOR_WINDOW, systemColor(COLOR_WINDOW));
     for (const std::string& root : mountedFileSystemRoots()) {
         m_drives.push_back({withTrailingSlash(root), root});
     }

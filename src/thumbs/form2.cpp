@@ -1,6 +1,7 @@
 #include "thumbs/form2.h"
 
 #include "app/form1.h"
+#include "app/form11.h"
 #include "app/program.h"
 #include "app/resource_picture.h"
 
@@ -46,6 +47,7 @@ Form2::Form2(Program& program) : Form(program.host(), "Form2"), m_program(progra
         control->zOrderFront();
     }
 
+    AnimatedGifCtl1.Warning = [this](const std::string& message) { m_program.form11().AnswerOk(message); };
     Load = [this] { Form_Load(); };
     QueryUnload = [this](int& cancel, int unloadMode) { Form_QueryUnload(cancel, unloadMode); };
 }

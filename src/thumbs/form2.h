@@ -11,7 +11,7 @@
 #include "forms/image_list.h"
 #include "forms/label.h"
 #include "forms/list_view.h"
-#include "forms/user_control.h"
+#include "gifctl/animated_gif_ctl.h"
 
 namespace plivora {
 
@@ -28,7 +28,7 @@ public:
 
     // Controls, the first on top.
     Frame fraAniGif{*this, "fraAniGif"};
-    UserControl AnimatedGifCtl1{*this, "AnimatedGifCtl1", &fraAniGif};
+    AnimatedGifCtl AnimatedGifCtl1{*this, "AnimatedGifCtl1", &fraAniGif};
     Frame fraShadowImage{*this, "fraShadowImage"};
     ImageControl imgShadow{*this, "imgShadow", &fraShadowImage};
     CommandButton cmdPrevious{*this, "cmdPrevious"};

@@ -14,6 +14,8 @@ std::vector<std::string> listFiles(const std::string& folder);
 
 // Whether the path names an existing folder (links followed).
 bool isFolder(const std::string& path);
+// Whether the path names an existing file that is not a folder (links followed).
+bool fileExists(const std::string& path);
 // Whether the folder can be opened for listing.
 bool isReadableFolder(const std::string& path);
 // The length of a file in bytes; throws Error 53 when it does not exist.

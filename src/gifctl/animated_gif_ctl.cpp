@@ -1,0 +1,248 @@
+#include "gifctl/animated_gif_ctl.h"
+
+#include <cmath>
+
+#include "forms/form.h"
+#include "forms/host.h"
+#include "forms/window_calls.h"
+#include "win/error.h"
+#include "win/file_system.h"
+
+namespace plivora {
+
+namespace {
+
+constexpr int kHourglass = 11;
+constexpr int kDefaultPointer = 0;
+
+// The colour a surface shows for a colour value whose high bit may name a system colour.
+COLORREF solidColor(const GdiContext& gdi, OleColor color) {
+    if ((color & kSystemColorFlag) != 0) {
+        return gdi.GetSysColor(static_cast<int>(color & 0xFFFFFFu));
+    }
+    return color;
+}
+
+}  // namespace
+
+AnimatedGifCtl::AnimatedGifCtl(Form& form, std::string name, Control* container)
+    : UserControl(form, std::move(name), container), Timer1(form, this->name() + ".Timer1") {
+    GdiContext& gdi = host().gdi();
+    m_surface = gdi.createSurface(1, 1, solidColor(gdi, kButtonFace));
+    m_ownDc = gdi.GetDC(m_surface);
+    // The control's start: the engine makes its canvas DC compatible with the control's DC;
+    // rendering stopped, transparent colours made unique.
+    m_engine = std::make_unique<GifAnimation>(gdi, m_ownDc, static_cast<GifAnimationHost&>(*this));
+    m_engine->setChangeTransparentColor(true);
+    m_engine->setStopRender(true);
+    sethdc(m_ownDc);
+    Timer1.Timer = [this] {
+        m_engine->Timer1_Timer();
+        publishSurface();
+    };
+    Paint = [this] { UserControl_Paint(); };
+}
+
+AnimatedGifCtl::~AnimatedGifCtl() {
+    // The control's end: the engine releases its frames and canvas; the surface goes last.
+    m_engine.reset();
+    host().gdi().ReleaseDC(m_surface, m_ownDc);
+    host().gdi().destroySurface(m_surface);
+}
+
+// ---- Properties ----
+
+void AnimatedGifCtl::sethdc(HDC New_hDC) {
+    m_engine->setHdc(New_hDC);
+    PropertyChanged("hDC");
+}
+
+void AnimatedGifCtl::setBackColor(OleColor New_BackColor) {
+    UserControl::setBackColor(New_BackColor);
+    PropertyChanged("BackColor");
+}
+
+void AnimatedGifCtl::setPicture(const Picture& New_Picture) {
+    m_picture = New_Picture;
+    PropertyChanged("Picture");
+}
+
+void AnimatedGifCtl::setMaskColor(OleColor New_MaskColor) {
+    m_maskColor = New_MaskColor;
+    PropertyChanged("MaskColor");
+}
+
+void AnimatedGifCtl::setMaskPicture(const Picture& New_MaskPicture) {
+    m_maskPicture = New_MaskPicture;
+    PropertyChanged("MaskPicture");
+}
+
+void AnimatedGifCtl::setBorderStyle(int New_BorderStyle) {
+    UserControl::setBorderStyle(New_BorderStyle);
+    resizeSurface();
+    PropertyChanged("BorderStyle");
+}
+
+void AnimatedGifCtl::setStrGifFileName(const std::string& New_strGifFileName) {
+    m_engine->setStrGifFileName(New_strGifFileName);
+    PropertyChanged("strGifFileName");
+}
+
+// ---- Methods ----
+
+void AnimatedGifCtl::SetBackColor() {
+    // No colour dialog object is ever created.
+    throw Error(91, "Object variable or With block variable not set");
+}
+
+std::string AnimatedGifCtl::fGetGifFileName(const std::string& sPathFile) {
+    m_engine->setStrGifFileName(sPathFile);
+    return {};
+}
+
+void AnimatedGifCtl::Refresh() {
+    UserControl_Paint();
+    surfaceChanged();
+}
+
+void AnimatedGifCtl::LoadGif(bool getFname, const std::string& sPathFile) {
+    m_engine->StopGif();
+    m_engine->ClearDisplay();
+    m_engine->ClearFrames();
+    publishSurface();
+    if (getFname) {
+        setStrGifFileName("");
+        fGetGifFileName(sPathFile);
+        host().doEvents();
+    }
+    SetCapture(this);
+    m_mousePointer = kHourglass;
+    try {
+        m_engine->ReadGifFrames();
+    } catch (const Error&) {
+        // The pointer and the capture are given back before the error goes to the caller.
+        m_mousePointer = kDefaultPointer;
+        ReleaseCapture(host());
+        publishSurface();
+        throw;
+    }
+    m_mousePointer = kDefaultPointer;
+    ReleaseCapture(host());
+    if (!strGifFileName().empty()) {
+        m_engine->setUserDelay(0);
+        m_engine->PaintGif(0);
+    }
+    publishSurface();
+}
+
+void AnimatedGifCtl::UserControl_Paint() {
+    if (strGifFileName().empty()) {
+        return;
+    }
+    if (m_displaySavedGifFileName) {
+        m_displaySavedGifFileName = false;
+        try {
+            LoadGif(false, "");
+        } catch (const Error&) {
+            // A stored file that cannot be played shows nothing; a paint has no caller to tell.
+        }
+        return;
+    }
+    m_engine->PaintGif(0);
+    publishSurface();
+}
+
+// ---- Stored properties ----
+
+void AnimatedGifCtl::InitProperties() {
+    m_engine->setStrGifFileName("");
+}
+
+void AnimatedGifCtl::ReadProperties(const PropertyBag& PropBag) {
+    UserControl::setBackColor(static_cast<OleColor>(
+        PropBag.ReadProperty<std::int32_t>("BackColor", static_cast<std::int32_t>(kButtonFace))));
+    m_picture = PropBag.ReadProperty<Picture>("Picture", Picture());
+    m_maskColor = static_cast<OleColor>(
+        PropBag.ReadProperty<std::int32_t>("MaskColor", static_cast<std::int32_t>(kButtonFace)));
+    m_maskPicture = PropBag.ReadProperty<Picture>("MaskPicture", Picture());
+    UserControl::setBorderStyle(PropBag.ReadProperty<std::int32_t>("BorderStyle", 0));
+    resizeSurface();
+    m_engine->setStrGifFileName(PropBag.ReadProperty<std::string>("strGifFileName", ""));
+    const std::string& stored = strGifFileName();
+    if (!stored.empty() && fileExists(stored)) {
+        m_displaySavedGifFileName = true;
+    }
+}
+
+void AnimatedGifCtl::WriteProperties(PropertyBag& PropBag) const {
+    PropBag.WriteProperty("BackColor", static_cast<std::int32_t>(backColor()),
+                          static_cast<std::int32_t>(kButtonFace));
+    PropBag.WriteProperty("Picture", m_picture, Picture());
+    PropBag.WriteProperty("MaskColor", static_cast<std::int32_t>(m_maskColor),
+                          static_cast<std::int32_t>(kButtonFace));
+    PropBag.WriteProperty("MaskPicture", m_maskPicture, Picture());
+    PropBag.WriteProperty("BorderStyle", static_cast<std::int32_t>(borderStyle()), std::int32_t{0});
+    PropBag.WriteProperty("strGifFileName", strGifFileName(), std::string());
+}
+
+// ---- Surface ----
+
+const Image& AnimatedGifCtl::surface() const {
+    return host().gdi().surfaceImage(m_surface);
+}
+
+void AnimatedGifCtl::move(float left, float top, float width, float height) {
+    const bool resized = width != this->width() || height != this->height();
+    UserControl::move(left, top, width, height);
+    if (resized) {
+        resizeSurface();
+    }
+}
+
+void AnimatedGifCtl::resizeSurface() {
+    const Host& h = host();
+    const int border = borderStyle() == 1 ? 1 : 0;
+    const int w =
+        std::max(1, static_cast<int>(std::lround(width() / h.twipsPerPixelX())) - 2 * border);
+    const int hgt =
+        std::max(1, static_cast<int>(std::lround(height() / h.twipsPerPixelY())) - 2 * border);
+    host().gdi().resizeSurface(m_surface, w, hgt,
+                               solidColor(host().gdi(), UserControl::backColor()));
+    surfaceChanged();
+}
+
+void AnimatedGifCtl::publishSurface() {
+    const std::uint64_t change = host().gdi().changeCount(host().gdi().selectedBitmap(m_ownDc));
+    if (change != m_publishedChange) {
+        m_publishedChange = change;
+        surfaceChanged();
+    }
+}
+
+// ---- GifAnimationHost ----
+
+void AnimatedGifCtl::setTimerInterval(int intervalMs) {
+    Timer1.setInterval(intervalMs);
+}
+
+void AnimatedGifCtl::showWarning(const std::string& message) {
+    if (Warning) {
+        Warning(message);
+    }
+}
+
+COLORREF AnimatedGifCtl::backColor() const {
+    return UserControl::backColor();
+}
+
+double AnimatedGifCtl::scaleWidth() const {
+    const int border = borderStyle() == 1 ? 1 : 0;
+    return width() - 2.0 * border * host().twipsPerPixelX();
+}
+
+double AnimatedGifCtl::scaleHeight() const {
+    const int border = borderStyle() == 1 ? 1 : 0;
+    return height() - 2.0 * border * host().twipsPerPixelY();
+}
+
+}  // namespace plivora
