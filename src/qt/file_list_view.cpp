@@ -1,0 +1,98 @@
+#include "qt/file_list_view.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+
+#include "forms/file_list_box.h"
+#include "qt/conversions.h"
+
+namespace plivora {
+
+FileListView::FileListView(FileListBox& list, QWidget& parent, QtHost& host, FormView& formView)
+    : QListWidget(&parent), ChildView(list, host, formView) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    // The selection, not the current item: focus alone moves the current item without choosing
+    // a file.
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] { selectionChangedByUser(); });
+    showState();
+}
+
+FileListBox* FileListView::list() const {
+    return static_cast<FileListBox*>(control());
+}
+
+void FileListView::updateContent() {
+    const FileListBox& model = *list();
+    const QSignalBlocker blocker(this);
+    if (model.entries() != m_shown) {
+        clear();
+        for (const std::string& name : model.entries()) {
+            addItem(fileNameToQString(name));
+        }
+        m_shown = model.entries();
+    }
+    showSelection();
+}
+
+void FileListView::showSelection() {
+    const QSignalBlocker blocker(this);
+    const int index = list()->listIndex();
+    if (index < 0) {
+        clearSelection();
+        setCurrentRow(-1);
+        return;
+    }
+    setCurrentRow(index);
+    scrollToItem(item(index));
+}
+
+void FileListView::selectionChangedByUser() {
+    const QList<QListWidgetItem*> selected = selectedItems();
+    if (control() == nullptr) {
+        return;
+    }
+    if (selected.isEmpty()) {
+        showSelection();  // the model keeps its entry; so does the list
+        return;
+    }
+    const int position = row(selected.front());
+    if (position == list()->listIndex()) {
+        return;
+    }
+    deliver([position](Control& control) {
+        static_cast<FileListBox&>(control).setListIndex(position);
+    });
+}
+
+void FileListView::mouseMoveEvent(QMouseEvent* event) {
+    // Events of the list's viewport: the position is moved into the list's own coordinates.
+    forwardMouseMove(*event, event->position() + QPointF(viewport()->pos()));
+    QListWidget::mouseMoveEvent(event);
+}
+
+void FileListView::dragEnterEvent(QDragEnterEvent* event) {
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void FileListView::dragMoveEvent(QDragMoveEvent* event) {
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void FileListView::dropEvent(QDropEvent* event) {
+    const DropData dropped = toDropData(*event->mimeData());
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    deliver([&dropped](Control& control) {
+        static_cast<FileListBox&>(control).raiseOLEDragDrop(dropped);
+    });
+}
+
+}  // namespace plivora

@@ -1,0 +1,71 @@
+#include "qt/image_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "forms/image_control.h"
+#include "qt/conversions.h"
+
+namespace plivora {
+
+ImageView::ImageView(ImageControl& image, QWidget& parent, QtHost& host, FormView& formView)
+    : QWidget(&parent), ChildView(image, host, formView) {
+    setMouseTracking(true);
+    showState();
+}
+
+ImageControl* ImageView::image() const {
+    return static_cast<ImageControl*>(control());
+}
+
+void ImageView::updateContent() {
+    m_cacheValid = false;
+    // The pointer shape has no change notice of its own; it is set with the picture.
+    updateAppearance();
+    update();
+}
+
+void ImageView::updateAppearance() {
+    ChildView::updateAppearance();
+    setCursor(image()->hasSizeAllCursor() ? Qt::SizeAllCursor : Qt::ArrowCursor);
+}
+
+void ImageView::geometryChanged() {
+    if (image() != nullptr && image()->isStretch()) {
+        m_cacheValid = false;
+    }
+}
+
+void ImageView::paintEvent(QPaintEvent* /*event*/) {
+    const ImageControl* model = image();
+    if (model == nullptr || model->picture().isNull()) {
+        return;
+    }
+    const Picture& picture = model->picture();
+    if (!m_cacheValid || !(m_cachedPicture == picture)) {
+        const QSize natural(picture.width(), picture.height());
+        m_cache = pictureToPixmap(picture, model->isStretch() ? size() : natural);
+        m_cachedPicture = picture;
+        m_cacheValid = true;
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_cache);
+}
+
+void ImageView::mousePressEvent(QMouseEvent* event) {
+    forwardMousePress(*event, event->position());
+}
+
+void ImageView::mouseMoveEvent(QMouseEvent* event) {
+    forwardMouseMove(*event, event->position());
+}
+
+void ImageView::mouseReleaseEvent(QMouseEvent* event) {
+    forwardMouseRelease(*event, event->position(), rect().contains(event->position().toPoint()));
+}
+
+void ImageView::mouseDoubleClickEvent(QMouseEvent* event) {
+    forwardMouseDoubleClick(*event, event->position());
+}
+
+}  // namespace plivora

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+#include "qt/child_view.h"
+#include "win/picture.h"
+
+namespace plivora {
+
+class ImageControl;
+
+// An image: its picture at the natural size, or stretched smoothly to the control's size, on a
+// transparent background. The scaled pixels are kept until the picture or the size changes.
+class ImageView : public QWidget, public ChildView {
+public:
+    ImageView(ImageControl& image, QWidget& parent, QtHost& host, FormView& formView);
+    QWidget* widget() override { return this; }
+
+protected:
+    void updateContent() override;
+    void updateAppearance() override;
+    void geometryChanged() override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    ImageControl* image() const;
+
+    Picture m_cachedPicture;
+    QPixmap m_cache;
+    bool m_cacheValid = false;
+};
+
+}  // namespace plivora

@@ -1,0 +1,60 @@
+#include "qt/label_view.h"
+
+#include <QMouseEvent>
+
+#include "forms/label.h"
+#include "qt/conversions.h"
+#include "qt/qt_host.h"
+
+namespace plivora {
+
+LabelView::LabelView(Label& label, QWidget& parent, QtHost& host, FormView& formView)
+    : QLabel(&parent), ChildView(label, host, formView) {
+    setTextFormat(Qt::PlainText);
+    setWordWrap(true);
+    setMouseTracking(true);
+    showState();
+}
+
+Label* LabelView::label() const {
+    return static_cast<Label*>(control());
+}
+
+void LabelView::updateContent() {
+    setText(captionToQString(label()->caption()));
+}
+
+void LabelView::updateAppearance() {
+    ChildView::updateAppearance();
+    const Label& model = *label();
+    QPalette colours;
+    colours.setColor(QPalette::WindowText, toQColor(model.foreColor(), host()));
+    colours.setColor(QPalette::Window, toQColor(model.backColor(), host()));
+    setPalette(colours);
+    setAutoFillBackground(model.backStyle() == BackStyle::Opaque);
+    Qt::Alignment horizontal = Qt::AlignLeft;
+    if (model.alignment() == Alignment::Right) {
+        horizontal = Qt::AlignRight;
+    } else if (model.alignment() == Alignment::Center) {
+        horizontal = Qt::AlignHCenter;
+    }
+    setAlignment(horizontal | Qt::AlignTop);
+}
+
+void LabelView::mousePressEvent(QMouseEvent* event) {
+    forwardMousePress(*event, event->position());
+}
+
+void LabelView::mouseMoveEvent(QMouseEvent* event) {
+    forwardMouseMove(*event, event->position());
+}
+
+void LabelView::mouseReleaseEvent(QMouseEvent* event) {
+    forwardMouseRelease(*event, event->position(), rect().contains(event->position().toPoint()));
+}
+
+void LabelView::mouseDoubleClickEvent(QMouseEvent* event) {
+    forwardMouseDoubleClick(*event, event->position());
+}
+
+}  // namespace plivora

@@ -1,0 +1,70 @@
+#include "qt/picture_box_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "forms/picture_box.h"
+#include "qt/conversions.h"
+#include "qt/qt_host.h"
+
+namespace plivora {
+
+PictureBoxView::PictureBoxView(PictureBox& box, QWidget& parent, QtHost& host, FormView& formView)
+    : QFrame(&parent), ChildView(box, host, formView) {
+    setMouseTracking(true);
+    setAutoFillBackground(true);
+    showState();
+}
+
+PictureBox* PictureBoxView::box() const {
+    return static_cast<PictureBox*>(control());
+}
+
+void PictureBoxView::updateContent() {
+    m_pixmap = pictureToPixmap(box()->picture());
+    update();
+}
+
+void PictureBoxView::updateAppearance() {
+    ChildView::updateAppearance();
+    const PictureBox& model = *box();
+    QPalette colours;
+    colours.setColor(QPalette::Window, toQColor(model.backColor(), host()));
+    setPalette(colours);
+    // The designed border: a two-pixel sunken edge.
+    setFrameStyle(model.hasBorder() ? QFrame::WinPanel | QFrame::Sunken : QFrame::NoFrame);
+}
+
+void PictureBoxView::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (m_pixmap.isNull()) {
+        return;
+    }
+    QPainter painter(this);
+    const QRect inside = contentsRect();
+    painter.setClipRect(inside);
+    painter.drawPixmap(inside.topLeft(), m_pixmap);
+}
+
+// Mouse positions count from the top-left corner inside the border, where the picture starts.
+QPointF PictureBoxView::inner(const QMouseEvent& event) const {
+    return event.position() - QPointF(contentsRect().topLeft());
+}
+
+void PictureBoxView::mousePressEvent(QMouseEvent* event) {
+    forwardMousePress(*event, inner(*event));
+}
+
+void PictureBoxView::mouseMoveEvent(QMouseEvent* event) {
+    forwardMouseMove(*event, inner(*event));
+}
+
+void PictureBoxView::mouseReleaseEvent(QMouseEvent* event) {
+    forwardMouseRelease(*event, inner(*event), rect().contains(event->position().toPoint()));
+}
+
+void PictureBoxView::mouseDoubleClickEvent(QMouseEvent* event) {
+    forwardMouseDoubleClick(*event, inner(*event));
+}
+
+}  // namespace plivora

@@ -1,0 +1,353 @@
+#include "qt/qt_host.h"
+
+#include <algorithm>
+#include <exception>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCursor>
+#include <QLoggingCategory>
+#include <QPalette>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QWidget>
+
+#include "forms/form.h"
+#include "forms/timer_control.h"
+#include "qt/clipboard_data.h"
+#include "qt/conversions.h"
+#include "qt/form_view.h"
+#include "win/file_system.h"
+#include "win/picture.h"
+
+Q_LOGGING_CATEGORY(lcWindowCalls, "plivora.windowcalls", QtWarningMsg)
+
+namespace plivora {
+
+namespace {
+
+QScreen* primaryScreen() {
+    return QGuiApplication::primaryScreen();
+}
+
+// The designed platform's system colour indices, as roles of the style's palette.
+QColor paletteColor(int index) {
+    const QPalette palette = QApplication::palette();
+    switch (index) {
+        case 1:   // desktop
+        case 12:  // application workspace
+            return palette.color(QPalette::Dark);
+        case 2:   // active caption
+        case 13:  // highlight
+            return palette.color(QPalette::Highlight);
+        case 3:   // inactive caption
+        case 16:  // button shadow
+            return palette.color(QPalette::Mid);
+        case 4:   // menu
+        case 0:   // scroll bar
+        case 10:  // active border
+        case 11:  // inactive border
+        case 15:  // button face
+            return palette.color(QPalette::Button);
+        case 5:  // window
+            return palette.color(QPalette::Base);
+        case 6:   // window frame
+        case 21:  // 3D dark shadow
+            return palette.color(QPalette::Shadow);
+        case 7:  // menu text
+        case 8:  // window text
+            return palette.color(QPalette::WindowText);
+        case 9:   // caption text
+        case 14:  // highlighted text
+            return palette.color(QPalette::HighlightedText);
+        case 17:  // grey text
+        case 19:  // inactive caption text
+            return palette.color(QPalette::Disabled, QPalette::WindowText);
+        case 18:  // button text
+            return palette.color(QPalette::ButtonText);
+        case 20:  // button highlight
+            return palette.color(QPalette::Light);
+        case 22:  // 3D light
+            return palette.color(QPalette::Midlight);
+        case 23:  // tooltip text
+            return palette.color(QPalette::ToolTipText);
+        case 24:  // tooltip background
+            return palette.color(QPalette::ToolTipBase);
+        default:
+            return palette.color(QPalette::Window);
+    }
+}
+
+// Frames are remembered per border style: windows of one style get the same decoration.
+int frameKind(const Form& form) {
+    return static_cast<int>(form.borderStyle());
+}
+
+}  // namespace
+
+QtHost::QtHost() {
+    // Closing the main window ends the program through quit(); a window that merely closes (the
+    // thumbnail window hides) must not end it, even when it was the last one on screen.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+QtHost::~QtHost() {
+    for (auto& [form, view] : m_views) {
+        view->detachAll();
+    }
+    m_views.clear();
+    m_timers.clear();
+    if (m_cursorOverridden) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+    // Views and timers retired while events were being handled go now, before QApplication does.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+float QtHost::twipsPerPixelX() const {
+    QScreen* screen = primaryScreen();
+    return screen != nullptr ? static_cast<float>(1440.0 / screen->logicalDotsPerInchX()) : 15.0f;
+}
+
+float QtHost::twipsPerPixelY() const {
+    QScreen* screen = primaryScreen();
+    return screen != nullptr ? static_cast<float>(1440.0 / screen->logicalDotsPerInchY()) : 15.0f;
+}
+
+PixelRect QtHost::screenRect() const {
+    QScreen* screen = primaryScreen();
+    return screen != nullptr ? toPixelRect(screen->geometry()) : PixelRect{};
+}
+
+PixelRect QtHost::workArea() const {
+    QScreen* screen = primaryScreen();
+    return screen != nullptr ? toPixelRect(screen->availableGeometry()) : PixelRect{};
+}
+
+FrameMetrics QtHost::frameMetrics(const Form& form) const {
+    return frameMetricsFromPixels(frameMarginsPixels(form), *this);
+}
+
+QMargins QtHost::frameMarginsPixels(const Form& form) const {
+    if (form.borderStyle() == BorderStyle::None) {
+        return {};
+    }
+    if (FormView* view = formView(form); view != nullptr && view->measuredFrame()) {
+        return *view->measuredFrame();
+    }
+    if (auto it = m_learnedFrames.find(frameKind(form)); it != m_learnedFrames.end()) {
+        return it->second;
+    }
+    // Until a window was measured: a thin border and a caption bar of the style's title height.
+    const int border = 1;
+    const int title = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    return QMargins(border, border + title, border, border);
+}
+
+void QtHost::rememberFrame(const Form& form, const QMargins& frame) {
+    m_learnedFrames[frameKind(form)] = frame;
+}
+
+OleColor QtHost::systemColor(int index) const {
+    return fromQColor(paletteColor(index));
+}
+
+PixelPoint QtHost::cursorPos() const {
+    const QPoint pos = QCursor::pos();
+    return {pos.x(), pos.y()};
+}
+
+QWidget* QtHost::widgetOf(const Control& control) const {
+    auto* view = dynamic_cast<View*>(control.view());
+    return view != nullptr ? view->widget() : nullptr;
+}
+
+FormView* QtHost::formView(const Form& form) const {
+    auto it = m_views.find(&form);
+    return it != m_views.end() ? it->second.get() : nullptr;
+}
+
+void QtHost::setCapture(Control* control) {
+    releaseCapture();
+    m_capture = control;
+    if (control == nullptr) {
+        return;
+    }
+    QWidget* widget = widgetOf(*control);
+    if (widget != nullptr && widget->isVisible()) {
+        widget->grabMouse();
+        m_captureWidget = widget;
+    }
+}
+
+void QtHost::releaseCapture() {
+    if (m_captureWidget != nullptr) {
+        m_captureWidget->releaseMouse();
+    }
+    m_captureWidget = nullptr;
+    m_capture = nullptr;
+}
+
+void QtHost::setProgramCursor(const Picture* cursor) {
+    if (cursor == nullptr) {
+        if (m_cursorOverridden) {
+            QGuiApplication::restoreOverrideCursor();
+            m_cursorOverridden = false;
+        }
+        return;
+    }
+    const QPixmap pixmap = pictureToPixmap(*cursor);
+    const QCursor shape = pixmap.isNull()
+                              ? QCursor(Qt::ArrowCursor)
+                              : QCursor(pixmap, pixmap.width() / 2, pixmap.height() / 2);
+    if (m_cursorOverridden) {
+        QGuiApplication::changeOverrideCursor(shape);
+    } else {
+        QGuiApplication::setOverrideCursor(shape);
+        m_cursorOverridden = true;
+    }
+}
+
+void QtHost::timerChanged(TimerControl& timer) {
+    auto it = m_timers.find(&timer);
+    if (!timer.isRunning() || m_quitting) {
+        if (it != m_timers.end()) {
+            it->second->stop();
+        }
+        return;
+    }
+    if (it == m_timers.end()) {
+        auto ticker = std::make_unique<QTimer>();
+        ticker->setTimerType(Qt::PreciseTimer);
+        TimerControl* model = &timer;
+        QObject::connect(ticker.get(), &QTimer::timeout, ticker.get(), [this, model] {
+            if (m_quitting || m_runningTimers.count(model) != 0) {
+                return;
+            }
+            m_runningTimers.insert(model);
+            const std::string name = model->name();
+            try {
+                model->raiseTimer();  // may stop, restart or destroy this very timer
+            } catch (const std::exception& error) {
+                qWarning("plivora: the timer handler of %s failed: %s", name.c_str(), error.what());
+            }
+            m_runningTimers.erase(model);
+        });
+        it = m_timers.emplace(&timer, std::move(ticker)).first;
+    }
+    it->second->start(std::max(timer.interval(), kMinimumTimerMs));
+}
+
+void QtHost::timerDestroyed(TimerControl& timer) {
+    auto it = m_timers.find(&timer);
+    if (it == m_timers.end()) {
+        return;
+    }
+    it->second->stop();
+    // The timer may be destroyed from its own tick; its QTimer goes once that tick has returned.
+    retire(it->second.release());
+    m_timers.erase(it);
+}
+
+void QtHost::doEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtHost::beep() {
+    QApplication::beep();
+}
+
+void QtHost::quit() {
+    m_quitting = true;
+    for (auto& [timer, ticker] : m_timers) {
+        ticker->stop();
+    }
+    releaseCapture();
+    setProgramCursor(nullptr);
+    QCoreApplication::quit();
+}
+
+void QtHost::clearClipboard() {
+    m_clipboardText.reset();
+    m_clipboardFiles.reset();
+    QGuiApplication::clipboard()->clear();
+}
+
+void QtHost::setClipboardText(const std::string& text) {
+    m_clipboardText = text;
+    publishClipboard();
+}
+
+std::string QtHost::clipboardText() const {
+    return toStdString(QGuiApplication::clipboard()->text());
+}
+
+void QtHost::setClipboardData(int format, const std::vector<std::uint8_t>& bytes) {
+    if (format != kClipboardFileDrop) {
+        qWarning("plivora: clipboard format %d is not offered on this platform", format);
+        return;
+    }
+    std::optional<std::vector<std::string>> files = parseFileDropBlock(bytes);
+    if (!files) {
+        qWarning(
+            "plivora: a file-drop block without a valid name list was not put on the clipboard");
+        return;
+    }
+    m_clipboardFiles = std::move(files);
+    publishClipboard();
+}
+
+void QtHost::publishClipboard() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (m_clipboardFiles) {
+        clipboard->setMimeData(fileListMimeData(*m_clipboardFiles, m_clipboardText));
+    } else if (m_clipboardText) {
+        clipboard->setText(toQString(*m_clipboardText));
+    }
+}
+
+std::vector<Drive> QtHost::drives() const {
+    std::vector<Drive> drives;
+    for (const std::string& root : mountedFileSystemRoots()) {
+        drives.push_back({withTrailingSlash(root), root});
+    }
+    return drives;
+}
+
+void QtHost::formCreated(Form& form) {
+    auto it = m_views.find(&form);
+    if (it != m_views.end()) {
+        it->second->detachAll();
+        it->second->hide();
+        retire(it->second.release());
+        m_views.erase(it);
+    }
+    m_views.emplace(&form, std::make_unique<FormView>(form, *this));
+}
+
+void QtHost::formDestroyed(Form& form) {
+    if (m_capture != nullptr && m_capture->form() == &form) {
+        releaseCapture();
+    }
+    auto it = m_views.find(&form);
+    if (it == m_views.end()) {
+        return;
+    }
+    FormView* view = it->second.release();
+    m_views.erase(it);
+    view->detachAll();
+    view->hide();
+    // The window may be closing from its own close event; it goes once that event has returned.
+    retire(view);
+}
+
+void QtHost::windowCall(const std::string& description) {
+    qCDebug(lcWindowCalls, "%s", description.c_str());
+}
+
+void QtHost::retire(QObject* object) {
+    object->deleteLater();
+}
+
+}  // namespace plivora

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <QMargins>
+#include <QObject>
+#include <QPointer>
+
+#include "forms/host.h"
+
+class QTimer;
+class QWidget;
+
+namespace plivora {
+
+class FormView;
+
+// The host of the real program: Qt windows and widgets for the forms, the primary screen, the
+// real pointer, QTimer ticks, the system clipboard and the mounted file systems. It owns the view
+// of every loaded form; the views show their models and forward the user's input to them.
+//
+// A QApplication must exist for as long as the host does.
+class QtHost : public Host {
+public:
+    QtHost();
+    ~QtHost() override;
+    QtHost(const QtHost&) = delete;
+    QtHost& operator=(const QtHost&) = delete;
+
+    // Screen.
+    float twipsPerPixelX() const override;
+    float twipsPerPixelY() const override;
+    PixelRect screenRect() const override;
+    PixelRect workArea() const override;
+    // The frame of a shown window as the window system reports it; before a window is first
+    // shown, the frame last measured on a window of the same kind, or a default taken from the
+    // style until one was measured.
+    FrameMetrics frameMetrics(const Form& form) const override;
+    OleColor systemColor(int index) const override;
+    int platformId() const override { return 2; }
+
+    // Pointer.
+    PixelPoint cursorPos() const override;
+    void setCapture(Control* control) override;
+    void releaseCapture() override;
+    Control* capture() const override { return m_capture; }
+    // The cursor picture's hot spot is its centre. Setting another cursor replaces the one in
+    // force; nullptr restores the default.
+    void setProgramCursor(const Picture* cursor) override;
+
+    // Time and events. Intervals below kMinimumTimerMs tick every kMinimumTimerMs: the window
+    // timers of the designed platform did not tick faster, and a zero frame delay must not turn
+    // into a busy loop. A tick that falls due while the same timer's handler still runs (it
+    // called DoEvents) is dropped.
+    static constexpr int kMinimumTimerMs = 10;
+    void timerChanged(TimerControl& timer) override;
+    void timerDestroyed(TimerControl& timer) override;
+    void doEvents() override;
+    void beep() override;
+    // Ends the program at once: the event loop is told to stop and from now on no view raises an
+    // event and no timer ticks.
+    void quit() override;
+    bool isQuitting() const { return m_quitting; }
+
+    // Clipboard. Text and file-drop blocks (format 15) go to the system clipboard; a file-drop
+    // block is offered as a URI list that file managers paste as files.
+    void clearClipboard() override;
+    void setClipboardText(const std::string& text) override;
+    std::string clipboardText() const override;
+    void setClipboardData(int format, const std::vector<std::uint8_t>& bytes) override;
+
+    std::vector<Drive> drives() const override;
+
+    void formCreated(Form& form) override;
+    void formDestroyed(Form& form) override;
+    // Logged under the category "plivora.windowcalls" (off unless enabled with QT_LOGGING_RULES).
+    void windowCall(const std::string& description) override;
+
+    // The widget that shows a form or control, or nullptr when it has none.
+    QWidget* widgetOf(const Control& control) const;
+    FormView* formView(const Form& form) const;
+    // A frame measured on a shown window, kept as the default for windows of the same kind.
+    void rememberFrame(const Form& form, const QMargins& frame);
+    QMargins frameMarginsPixels(const Form& form) const;
+
+private:
+    void publishClipboard();
+    void retire(QObject* object);
+
+    std::map<const Form*, std::unique_ptr<FormView>> m_views;
+    std::map<TimerControl*, std::unique_ptr<QTimer>> m_timers;
+    std::set<TimerControl*> m_runningTimers;
+    std::map<int, QMargins> m_learnedFrames;  // by kind of frame
+    Control* m_capture = nullptr;
+    QPointer<QWidget> m_captureWidget;
+    bool m_cursorOverridden = false;
+    bool m_quitting = false;
+    std::optional<std::string> m_clipboardText;
+    std::optional<std::vector<std::string>> m_clipboardFiles;
+};
+
+}  // namespace plivora

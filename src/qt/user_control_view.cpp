@@ -1,0 +1,73 @@
+#include "qt/user_control_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "forms/user_control.h"
+#include "qt/conversions.h"
+#include "qt/qt_host.h"
+
+namespace plivora {
+
+UserControlView::UserControlView(UserControl& control, QWidget& parent, QtHost& host,
+                                 FormView& formView)
+    : QFrame(&parent), ChildView(control, host, formView) {
+    setMouseTracking(true);
+    setAutoFillBackground(true);
+    showState();
+}
+
+UserControl* UserControlView::userControl() const {
+    return static_cast<UserControl*>(control());
+}
+
+void UserControlView::updateContent() {
+    update();
+}
+
+void UserControlView::updateAppearance() {
+    ChildView::updateAppearance();
+    const UserControl& model = *userControl();
+    QPalette colours;
+    colours.setColor(QPalette::Window, toQColor(model.backColor(), host()));
+    colours.setColor(QPalette::WindowText, toQColor(kWindowText, host()));
+    setPalette(colours);
+    setFrameStyle(model.borderStyle() == 1 ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
+    setLineWidth(1);
+    update();
+}
+
+void UserControlView::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    const UserControl* model = userControl();
+    if (model == nullptr || model->surface().isNull()) {
+        return;
+    }
+    QPainter painter(this);
+    const QRect inside = contentsRect();
+    painter.setClipRect(inside);
+    // Drawn straight from the control's pixels: the wrapper lives only for this paint.
+    painter.drawImage(inside.topLeft(), wrapImage(model->surface()));
+}
+
+QPointF UserControlView::inner(const QMouseEvent& event) const {
+    return event.position() - QPointF(contentsRect().topLeft());
+}
+
+void UserControlView::mousePressEvent(QMouseEvent* event) {
+    forwardMousePress(*event, inner(*event));
+}
+
+void UserControlView::mouseMoveEvent(QMouseEvent* event) {
+    forwardMouseMove(*event, inner(*event));
+}
+
+void UserControlView::mouseReleaseEvent(QMouseEvent* event) {
+    forwardMouseRelease(*event, inner(*event), rect().contains(event->position().toPoint()));
+}
+
+void UserControlView::mouseDoubleClickEvent(QMouseEvent* event) {
+    forwardMouseDoubleClick(*event, inner(*event));
+}
+
+}  // namespace plivora

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <functional>
+
+#include <QPointF>
+
+#include "forms/control.h"
+
+class QMouseEvent;
+class QWidget;
+
+namespace plivora {
+
+class QtHost;
+
+// The base of every Qt view: the control it shows, the widget that shows it, and the one door
+// through which user input reaches the model. A view is detached when its control goes away or
+// its form is unloaded; from then on it neither reads its control nor raises its events.
+class View : public ControlView {
+public:
+    View(Control& control, QtHost& host);
+    ~View() override;
+    View(const View&) = delete;
+    View& operator=(const View&) = delete;
+
+    virtual QWidget* widget() = 0;
+    Control* control() const { return m_control; }
+    QtHost& host() const { return m_host; }
+
+    void controlDestroyed() override { m_control = nullptr; }
+    // Breaks the link both ways; the widget stays until Qt deletes it.
+    void detach();
+
+protected:
+    // Runs a model call for user input, unless the view is detached or the program is ending. An
+    // error that escapes an event handler is a fault of that handler; it is reported on stderr
+    // rather than unwound through Qt's event loop, which does not carry exceptions.
+    void deliver(const std::function<void(Control&)>& call);
+
+    // The mouse events of a control that has no click behaviour of its own: MouseDown, MouseMove
+    // and MouseUp with positions in twips from the widget's top-left, then Click after a press and
+    // release of the left button over it, or DblClick in place of the second press of a double
+    // click. `position` is in the widget's pixels.
+    void forwardMousePress(const QMouseEvent& event, QPointF position);
+    void forwardMouseMove(const QMouseEvent& event, QPointF position);
+    void forwardMouseRelease(const QMouseEvent& event, QPointF position, bool inside);
+    void forwardMouseDoubleClick(const QMouseEvent& event, QPointF position);
+    // Only the MouseUp part, for widgets that raise their own Click.
+    void forwardMouseUp(const QMouseEvent& event, QPointF position);
+
+private:
+    Control* m_control;
+    QtHost& m_host;
+    bool m_clickPending = false;
+};
+
+}  // namespace plivora

@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+#include "app/form1.h"
+#include "app/program.h"
+#include "qt/conversions.h"
+#include "qt/qt_host.h"
+
+namespace plivora {
+namespace {
+
+// A 1 x 1 GIF: header, logical screen with a two-entry colour table, one image, trailer.
+const std::string kTinyGif(
+    "GIF89a\x01\x00\x01\x00\x80\x00\x00"
+    "\x00\x00\x00\xff\xff\xff"
+    "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+    "\x02\x02\x44\x01\x00"
+    "\x3b",
+    35);
+
+// The real program on the Qt host, with a folder of pictures of its own.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/plivora-qt-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root = pattern;
+        appDir = root + "/app";
+        picturesDir = root + "/pictures";
+        std::filesystem::create_directories(appDir);
+        std::filesystem::create_directories(picturesDir + "/sub");
+        write(picturesDir + "/b.gif", kTinyGif);
+        write(picturesDir + "/A.jpg", "not decoded by these tests");
+        write(picturesDir + "/notes.txt", "text");
+        write(picturesDir + "/.hidden.gif", kTinyGif);
+        write(picturesDir + "/sub/x.gif", kTinyGif);
+        host = std::make_unique<QtHost>();
+        program = std::make_unique<Program>(*host, ProgramPaths{picturesDir, appDir, ","});
+        program->start();
+    }
+
+    void TearDown() override {
+        program.reset();
+        host.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+
+    static void write(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+
+    Form1& form1() { return program->form1(); }
+    QWidget* window() { return host->widgetOf(form1()); }
+    template <typename W>
+    W* widget(const Control& control) {
+        return dynamic_cast<W*>(host->widgetOf(control));
+    }
+    QListWidget* fileList() { return widget<QListWidget>(form1().File1); }
+
+    static QStringList texts(const QListWidget& list) {
+        QStringList result;
+        for (int row = 0; row < list.count(); ++row) {
+            result.push_back(list.item(row)->text());
+        }
+        return result;
+    }
+
+    // A drag that enters the widget and is dropped there, as a file manager's drag arrives.
+    static void drop(QWidget& target, const QMimeData& mime) {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&target, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&target, &event);
+        EXPECT_TRUE(event.isAccepted());
+    }
+
+    std::string root;
+    std::string appDir;
+    std::string picturesDir;
+    std::unique_ptr<QtHost> host;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(MainWindowTest, WindowIsShownOnTopWithItsCaptionAndButtons) {
+    ASSERT_NE(window(), nullptr);
+    EXPECT_TRUE(window()->isVisible());
+    EXPECT_EQ(window()->windowTitle(), QStringLiteral("Plivora - Image Viewer"));
+    const Qt::WindowFlags flags = window()->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(window()->windowIcon().isNull());
+    // The designed client area, 5928 x 3300 twips at 15 twips per pixel.
+    EXPECT_EQ(host->twipsPerPixelX(), 15.0f);
+    EXPECT_EQ(window()->size(), QSize(395, 220));
+}
+
+TEST_F(MainWindowTest, TopmostFollowsTheModel) {
+    form1().setTopmost(false);
+    EXPECT_FALSE(window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(window()->isVisible());
+    form1().setTopmost(true);
+    EXPECT_TRUE(window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(MainWindowTest, ControlsStandAtTheirDesignedPixelPlaces) {
+    Form1& f = form1();
+    struct Case {
+        const Control& control;
+        QRect pixels;
+    };
+    const Case cases[] = {
+        {f.cmdShape, QRect(16, 0, 41, 17)},      // 240, 0, 612, 252
+        {f.cmdViewAll, QRect(80, 16, 57, 17)},   // 1200, 240, 852, 252
+        {f.File1, QRect(176, 40, 97, 141)},      // 2640, 600, 1452, 2112
+        {f.Dir1, QRect(280, 72, 105, 106)},      // 4200, 1080, 1572, 1584
+        {f.Drive1, QRect(280, 40, 105, 18)},     // 4200, 600, 1572, 276
+        {f.Frame1, QRect(0, 192, 393, 25)},      // 0, 2880, 5892, 372
+        {f.lblDimension, QRect(8, 8, 105, 17)},  // 120, 120, 1572, 252 inside Frame1
+        {f.imgQel, QRect(328, 8, 57, 22)},       // 4920, 120, 852, 336
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control.name());
+        QWidget* view = host->widgetOf(c.control);
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->geometry(), c.pixels);
+    }
+    EXPECT_EQ(host->widgetOf(f.lblDimension)->parentWidget(), host->widgetOf(f.Frame1));
+    EXPECT_FALSE(host->widgetOf(f.imgStick)->isVisible());
+    EXPECT_FALSE(host->widgetOf(f.lblErrorMessage)->isVisible());
+    EXPECT_EQ(host->widgetOf(f.Timer1), nullptr);
+    EXPECT_EQ(widget<QPushButton>(f.cmdShape)->text(), QStringLiteral("Shape"));
+    EXPECT_EQ(widget<QPushButton>(f.cmdStick)->toolTip(),
+              QStringLiteral("Always show panel on top or in normal"));
+}
+
+TEST_F(MainWindowTest, ListsShowTheStartFolder) {
+    ASSERT_NE(fileList(), nullptr);
+    EXPECT_EQ(texts(*fileList()), (QStringList{QStringLiteral("A.jpg"), QStringLiteral("b.gif")}));
+    auto* folders = widget<QListWidget>(form1().Dir1);
+    ASSERT_NE(folders, nullptr);
+    EXPECT_EQ(folders->count(), static_cast<int>(form1().Dir1.entries().size()));
+    EXPECT_EQ(folders->item(folders->count() - 1)->text(), QStringLiteral("sub"));
+    auto* drives = widget<QComboBox>(form1().Drive1);
+    ASSERT_NE(drives, nullptr);
+    EXPECT_EQ(drives->currentIndex(), form1().Drive1.listIndex());
+}
+
+TEST_F(MainWindowTest, ChoosingAFileByMouseAndKeysShowsIt) {
+    QListWidget& list = *fileList();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualItemRect(list.item(1)).center());
+    EXPECT_EQ(form1().File1.listIndex(), 1);
+    EXPECT_EQ(window()->windowTitle(), fileNameToQString(picturesDir + "/b.gif"));
+
+    QTest::keyClick(&list, Qt::Key_Up);
+    EXPECT_EQ(form1().File1.listIndex(), 0);
+    EXPECT_EQ(list.currentRow(), 0);
+}
+
+TEST_F(MainWindowTest, DroppedFolderMovesTheLists) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(fileNameToQString(picturesDir + "/sub"))});
+    drop(*fileList()->viewport(), mime);
+    EXPECT_EQ(program->sCurPath, picturesDir + "/sub/");
+    EXPECT_EQ(texts(*fileList()), QStringList{QStringLiteral("x.gif")});
+    auto* folders = widget<QListWidget>(form1().Dir1);
+    EXPECT_EQ(folders->currentItem()->text(), QStringLiteral("sub"));
+}
+
+TEST_F(MainWindowTest, DroppedFileMovesTheListsToItsFolder) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(fileNameToQString(picturesDir + "/sub/x.gif"))});
+    drop(*fileList()->viewport(), mime);
+    EXPECT_EQ(program->sCurPath, picturesDir + "/sub/");
+    EXPECT_EQ(texts(*fileList()), QStringList{QStringLiteral("x.gif")});
+    EXPECT_EQ(fileList()->selectedItems().size(), 0);
+}
+
+TEST_F(MainWindowTest, DropWithoutFilesShowsTheErrorText) {
+    QMimeData mime;
+    mime.setText(QStringLiteral("just text"));
+    drop(*fileList()->viewport(), mime);
+    auto* label = widget<QLabel>(form1().lblErrorMessage);
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->isVisible());
+    EXPECT_TRUE(label->text().startsWith(QStringLiteral("Error # ")));
+    EXPECT_TRUE(label->text().contains(QLatin1Char('\n')));
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 128, 128));
+    EXPECT_FALSE(label->autoFillBackground());
+    EXPECT_EQ(program->sCurPath, picturesDir + "/");
+}
+
+TEST_F(MainWindowTest, MouseOverTheFileListMarksPresence) {
+    program->blMouseWasOver = kFalse;
+    QMouseEvent move(QEvent::MouseMove, QPointF(4, 4),
+                     fileList()->viewport()->mapToGlobal(QPointF(4, 4)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(fileList()->viewport(), &move);
+    EXPECT_EQ(program->blMouseWasOver, kTrue);
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowWritesThePositionAndEndsTheProgram) {
+    QCloseEvent close;
+    QCoreApplication::sendEvent(window(), &close);
+    EXPECT_TRUE(close.isAccepted());
+    EXPECT_TRUE(host->isQuitting());
+    EXPECT_EQ(std::filesystem::file_size(appDir + "/qeliv.ini"), 110u);
+}
+
+TEST_F(MainWindowTest, ClipboardTakesTextAndFiles) {
+    host->clearClipboard();
+    host->setClipboardText(picturesDir + "/b.gif");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), fileNameToQString(picturesDir + "/b.gif"));
+    EXPECT_EQ(host->clipboardText(), picturesDir + "/b.gif");
+
+    host->clearClipboard();
+    std::vector<std::uint8_t> block(20, 0);
+    block[0] = 20;
+    const std::string names = picturesDir + "/b.gif" + std::string(2, '\0');
+    block.insert(block.end(), names.begin(), names.end());
+    host->setClipboardData(15, block);
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    EXPECT_EQ(mime->urls(),
+              QList<QUrl>{QUrl::fromLocalFile(fileNameToQString(picturesDir + "/b.gif"))});
+}
+
+}  // namespace
+}  // namespace plivora
