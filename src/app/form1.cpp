@@ -6,6 +6,8 @@
 #include "app/resource_picture.h"
 #include "app/settings_record.h"
 #include "arrange/arrangement.h"
+#include "arrange/mod_main.h"
+#include "arrange/tiny_mode.h"
 #include "forms/host.h"
 #include "thumbs/form2.h"
 #include "win/error.h"
@@ -120,6 +122,11 @@ void Form1::wireHandlers() {
     cmdShape.Click = [this] { cmdShape_Click(); };
     cmdViewAll.Click = [this] { cmdViewAll_Click(); };
     cmdShape.MouseUp = [this](int, int, float, float) { WriteShapeRecord(); };
+    cmdStick.MouseUp = [this](int b, int s, float x, float y) {
+        cmdStick_MouseUp(*this, b, s, x, y);
+    };
+    cmdTiny.Click = [this] { cmdTiny_Click(*this); };
+    Timer1.Timer = [this] { TinyModeWatch(*this); };
 }
 
 // ---- Start-up, paint and shutdown ----
@@ -161,6 +168,7 @@ void Form1::Form_Load() {
     OSVERSIONINFO version;
     version.dwOSVersionInfoSize = 148;
     if (GetVersionExA(host(), version) != 0 && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+        InstallTitlePin(*this);
         picTitleStick.setPicture(imgStick.picture());
         cmdStick.setVisible(false);
         p.blPinInstalled = kTrue;
@@ -232,6 +240,7 @@ void Form1::Form_QueryUnload(int& /*cancel*/, int /*unloadMode*/) {
         errors.run([&] { opened(file).write(2, record.toBytes()); });
         errors.run([&] { opened(file).close(); });
     }
+    RemoveTitlePin(*this);
     host().quit();
 }
 

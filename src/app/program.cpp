@@ -3,6 +3,8 @@
 #include "app/form1.h"
 #include "app/form11.h"
 #include "app/form5.h"
+#include "arrange/form3.h"
+#include "forms/host.h"
 #include "thumbs/form2.h"
 
 namespace plivora {
@@ -10,13 +12,15 @@ namespace plivora {
 Program::Program(Host& host, ProgramPaths paths) : m_host(host), m_paths(std::move(paths)) {}
 
 Program::~Program() {
+    // The program's thread ends with it: its window hooks go before the windows they watch.
+    m_host.windowHooks().threadEnded();
     // Views go first, while every form and control they show still exists; then the forms, the
     // main window last.
     for (auto& warning : m_warnings) {
         warning->destroyView();
     }
-    for (Form* form : std::initializer_list<Form*>{m_form11.get(), m_form5.get(), m_form2.get(),
-                                                   m_form1.get()}) {
+    for (Form* form : std::initializer_list<Form*>{m_form11.get(), m_form5.get(), m_form3.get(),
+                                                   m_form2.get(), m_form1.get()}) {
         if (form != nullptr) {
             form->destroyView();
         }
@@ -24,6 +28,7 @@ Program::~Program() {
     m_warnings.clear();
     m_form11.reset();
     m_form5.reset();
+    m_form3.reset();
     m_form2.reset();
     m_form1.reset();
 }
@@ -46,6 +51,14 @@ Form2& Program::form2() {
         m_form2->load();
     }
     return *m_form2;
+}
+
+Form3& Program::form3() {
+    if (!m_form3) {
+        m_form3 = std::make_unique<Form3>(*this);
+        m_form3->load();
+    }
+    return *m_form3;
 }
 
 Form5& Program::form5() {

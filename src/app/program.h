@@ -12,6 +12,7 @@ namespace plivora {
 class Host;
 class Form1;
 class Form2;
+class Form3;
 class Form5;
 class Form11;
 
@@ -44,6 +45,9 @@ public:
     // The thumbnail window, created hidden on first touch and never unloaded.
     Form2& form2();
     bool hasForm2() const { return m_form2 != nullptr; }
+    // The floating panel of tiny mode, created and loaded on first touch.
+    Form3& form3();
+    bool hasForm3() const { return m_form3 != nullptr; }
     // The About box, created again after it was unloaded.
     Form5& form5();
     // The shared warning-box object through which callers reach AnswerOk; never shown itself.
@@ -81,6 +85,7 @@ private:
     ProgramPaths m_paths;
     std::unique_ptr<Form1> m_form1;
     std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<Form3> m_form3;
     std::unique_ptr<Form5> m_form5;
     std::unique_ptr<Form11> m_form11;
     std::list<std::unique_ptr<Form11>> m_warnings;

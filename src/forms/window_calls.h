@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "win/gdi.h"
+
 namespace plivora {
 
 class Control;
@@ -23,12 +25,7 @@ inline constexpr unsigned SWP_FRAMECHANGED = 0x0020;
 inline constexpr unsigned SWP_SHOWWINDOW = 0x0040;
 inline constexpr unsigned SWP_HIDEWINDOW = 0x0080;
 
-struct RECT {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
-};
+// Window rectangles are the raster layer's RECT (win/gdi.h): pixels, right and bottom outside.
 
 struct POINTAPI {
     std::int32_t x = 0;
