@@ -31,8 +31,14 @@ std::string errorDescription(int number) {
 std::string errorText(int number, const std::string& description) {
     // A non-negative number is formatted with a leading space, so "# " and the digits are two
     // spaces apart.
-    std::string formatted = number >= 0 ? " " + std::to_string(number) : std::to_string(number);
-    return "Error # " + formatted + "\r" + description;
+    std::string text = "Error # ";
+    if (number >= 0) {
+        text += ' ';
+    }
+    text += std::to_string(number);
+    text += '\r';
+    text += description;
+    return text;
 }
 
 std::string errorText(const Error& error) {
