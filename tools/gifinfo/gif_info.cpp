@@ -1,0 +1,239 @@
+#include "gif_info.h"
+
+#include <QImage>
+#include <QString>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <stdexcept>
+
+#include "forms/form.h"
+#include "gifctl/animated_gif_ctl.h"
+#include "headless/headless_host.h"
+#include "json_text.h"
+#include "win/error.h"
+#include "win/picture_loader.h"
+
+namespace plivora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The form the control sits on: 10 x 10 pixels of control at the headless host's 15 twips per
+// pixel. The inspection looks at the canvas, not at the control's own surface.
+class GifInfoForm : public Form {
+public:
+    explicit GifInfoForm(Host& host) : Form(host, "GifInfoForm") {
+        AnimatedGifCtl1.move(0, 0, 150, 150);
+    }
+    AnimatedGifCtl AnimatedGifCtl1{*this, "AnimatedGifCtl1"};
+};
+
+std::string numberedName(const char* stem, int number, const char* extension) {
+    char name[64];
+    std::snprintf(name, sizeof name, "%s_%03d.%s", stem, number, extension);
+    return name;
+}
+
+void makeFolder(const std::string& folder) {
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error || !fs::is_directory(folder)) {
+        throw std::runtime_error("cannot make the folder " + folder);
+    }
+}
+
+// Writes the colour of every pixel, without alpha: the transparent entry of a frame shows the
+// colour of its table entry, as the frame bitmap holds it.
+void writeRgbPng(const Image& image, const std::string& path) {
+    QImage rgb(image.width, image.height, QImage::Format_RGB888);
+    for (int y = 0; y < image.height; ++y) {
+        uchar* row = rgb.scanLine(y);
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint32_t argb = image.pixel(x, y);
+            row[3 * x] = static_cast<uchar>(argb >> 16);
+            row[3 * x + 1] = static_cast<uchar>(argb >> 8);
+            row[3 * x + 2] = static_cast<uchar>(argb);
+        }
+    }
+    if (!rgb.save(QString::fromStdString(path), "PNG")) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+void copyFile(const std::string& from, const std::string& to) {
+    std::error_code error;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+    if (error) {
+        throw std::runtime_error("cannot copy the frame file to " + to);
+    }
+}
+
+const char* jsonBool(bool value) {
+    return value ? "true" : "false";
+}
+
+void writeRecords(const GifStream& stream, std::ostream& json) {
+    // The walk may open one record more than it finds images for; only frames are listed.
+    const std::size_t count =
+        std::min(stream.records.size(), static_cast<std::size_t>(stream.frameCount()));
+    json << '[';
+    for (std::size_t i = 0; i < count; ++i) {
+        const GifFrameRecord& r = stream.records[i];
+        json << (i ? ", " : "") << "{\"left\": " << r.left << ", \"top\": " << r.top
+             << ", \"width\": " << r.width << ", \"height\": " << r.height
+             << ", \"delay\": " << r.delay << ", \"disposal\": " << int(r.disposalMethod)
+             << ", \"transparent\": " << jsonBool(r.hasTransparency)
+             << ", \"transparentIndex\": " << int(r.transparentIndex)
+             << ", \"localTable\": " << jsonBool(r.hasLocalTable) << '}';
+    }
+    json << ']';
+}
+
+}  // namespace
+
+std::optional<GifInfoOptions> parseGifInfoArguments(const std::vector<std::string>& arguments,
+                                                    std::string& problem) {
+    GifInfoOptions options;
+    bool haveFile = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
+        const bool takesValue =
+            arg == "--back" || arg == "--ticks" || arg == "--out" || arg == "--frame-files";
+        if (takesValue && i + 1 >= arguments.size()) {
+            problem = arg + " needs a value";
+            return std::nullopt;
+        }
+        if (arg == "--back") {
+            const std::string& value = arguments[++i];
+            if (value.size() != 6 ||
+                value.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+                problem = "--back takes six hex digits RRGGBB, not '" + value + "'";
+                return std::nullopt;
+            }
+            const auto rgb = static_cast<std::uint32_t>(std::stoul(value, nullptr, 16));
+            options.backColor = (rgb >> 16) + 256 * ((rgb >> 8) & 0xFF) + 65536 * (rgb & 0xFF);
+        } else if (arg == "--ticks") {
+            const std::string& value = arguments[++i];
+            if (value.empty() || value.size() > 6 ||
+                value.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoi(value) > kMaxGifInfoTicks) {
+                problem = "--ticks takes a whole number from 0 to " +
+                          std::to_string(kMaxGifInfoTicks) + ", not '" + value + "'";
+                return std::nullopt;
+            }
+            options.ticks = std::stoi(value);
+        } else if (arg == "--out") {
+            options.outFolder = arguments[++i];
+        } else if (arg == "--frame-files") {
+            options.frameFilesFolder = arguments[++i];
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            problem = "unknown option " + arg;
+            return std::nullopt;
+        } else if (haveFile) {
+            problem = "only one FILE can be inspected";
+            return std::nullopt;
+        } else {
+            options.file = arg;
+            haveFile = true;
+        }
+    }
+    if (!haveFile || options.file.empty()) {
+        problem = "no FILE given";
+        return std::nullopt;
+    }
+    return options;
+}
+
+void runGifInfo(const GifInfoOptions& options, std::ostream& json, std::ostream& warnings) {
+    if (!options.outFolder.empty()) {
+        makeFolder(options.outFolder);
+    }
+    if (!options.frameFilesFolder.empty()) {
+        makeFolder(options.frameFilesFolder);
+    }
+
+    HeadlessHost host;
+    GifInfoForm form(host);
+    AnimatedGifCtl& gif = form.AnimatedGifCtl1;
+    gif.Warning = [&warnings](const std::string& message) {
+        warnings << "warning: " << message << '\n';
+    };
+
+    // The frame files come to the loader in frame order; each is copied, as written, before
+    // it is decoded, so a frame the loader refuses can still be looked at.
+    int frame = 0;
+    gif.engine().setPictureLoader([&](const std::string& path) {
+        const int k = frame++;
+        if (!options.frameFilesFolder.empty()) {
+            copyFile(path, options.frameFilesFolder + "/" + numberedName("frame", k, "gif"));
+        }
+        Picture picture = LoadPicture(path);
+        if (!options.outFolder.empty()) {
+            writeRgbPng(picture.fullImage(),
+                        options.outFolder + "/" + numberedName("frame", k, "png"));
+        }
+        return picture;
+    });
+
+    int ticksSeen = 0;
+    auto tick = gif.Timer1.Timer;
+    gif.Timer1.Timer = [&] {
+        tick();
+        ++ticksSeen;
+    };
+
+    const auto writeCanvas = [&](int number) {
+        if (options.outFolder.empty()) {
+            return;
+        }
+        const Image canvas = host.gdi().bitmapPixels(gif.engine().canvasBitmap());
+        if (!canvas.isNull()) {
+            writeRgbPng(canvas, options.outFolder + "/" + numberedName("canvas", number, "png"));
+        }
+    };
+
+    gif.setBackColor(options.backColor);
+    std::optional<Error> loadError;
+    try {
+        gif.LoadGif(true, options.file);
+    } catch (const Error& error) {
+        loadError = error;
+    }
+    writeCanvas(0);
+
+    gif.StartTimer();
+    std::vector<int> intervals{gif.Timer1.interval()};
+    for (int n = 1; n <= options.ticks && gif.Timer1.isRunning(); ++n) {
+        host.advance(gif.Timer1.interval());
+        if (ticksSeen != n) {
+            throw std::logic_error("the frame timer did not tick once per interval");
+        }
+        intervals.push_back(gif.Timer1.interval());
+        writeCanvas(n);
+    }
+
+    const GifAnimation& engine = gif.engine();
+    json << "{\"strGifFileName\": " << jsonString(gif.strGifFileName())
+         << ", \"NumberofFrames\": " << gif.NumberofFrames()
+         << ", \"canvas\": {\"width\": " << engine.canvasWidth()
+         << ", \"height\": " << engine.canvasHeight() << "}, \"records\": ";
+    writeRecords(engine.stream(), json);
+    json << ", \"intervals\": [";
+    for (std::size_t i = 0; i < intervals.size(); ++i) {
+        json << (i ? ", " : "") << intervals[i];
+    }
+    json << "], \"error\": ";
+    if (loadError) {
+        json << "{\"number\": " << loadError->number()
+             << ", \"description\": " << jsonString(loadError->description()) << '}';
+    } else {
+        json << "null";
+    }
+    json << "}\n";
+}
+
+}  // namespace plivora
