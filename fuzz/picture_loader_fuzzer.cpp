@@ -1,0 +1,46 @@
+// Fuzz target of the picture loader: the input is a file handed to LoadPicture, whose full pixels
+// and a small view of them are then taken, the way the program shows a picture. Errors are the
+// expected outcome for most inputs; a crash, a sanitizer report, a hang, a temporary file left
+// behind or an allocation beyond libFuzzer's limit is a finding.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "fuzz_folder.h"
+#include "win/error.h"
+#include "win/picture_loader.h"
+
+namespace plivora {
+namespace {
+
+void loadFile(const std::string& path) {
+    Picture picture;
+    try {
+        picture = LoadPicture(path);
+    } catch (const Error&) {
+        return;
+    }
+    const Image& full = picture.fullImage();
+    // The full pixels come at the natural size: the file does not change while it is fuzzed,
+    // so a picture that loaded decodes again, and memory runs out only past libFuzzer's limit.
+    if (full.width != picture.width() || full.height != picture.height() ||
+        full.pixels.size() != static_cast<std::size_t>(full.width) * full.height) {
+        std::fprintf(stderr, "fuzz: picture of %dx%d gave %dx%d full pixels (%zu)\n",
+                     picture.width(), picture.height(), full.width, full.height,
+                     full.pixels.size());
+        std::abort();
+    }
+    picture.imageForSize(60, 60);
+}
+
+}  // namespace
+}  // namespace plivora
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    plivora::fuzz::FuzzFolder& folder = plivora::fuzz::FuzzFolder::instance();
+    plivora::loadFile(folder.writeInput(data, size));
+    folder.expectOnlyInput();
+    return 0;
+}
