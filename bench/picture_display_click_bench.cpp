@@ -1,0 +1,226 @@
+// Choosing a camera-sized JPEG in the main window's file list: File1_Click on the headless host,
+// from the click until the labels describe the picture.
+//
+// "File1_Click" selects the file with File1.setListIndex, which raises the click: the picture is
+// loaded into the thumbnail window's imgShadow (a large JPEG is decoded at load at a reduced
+// scale only), the animated GIF control is asked to load it (it is no GIF), the display area is
+// fitted and the dimension, file size and caption are set. "FullDecodeAndFit" is what a loader
+// without reduced decoding does: QtGui's reader decodes every pixel and the result is
+// smooth-fitted into the 161 x 145 pixel display area.
+//
+// Usage:
+//   bench_picture_display_click [--jpeg=FILE ...] [benchmark flags]
+//       Benchmarks each FILE; without --jpeg, makes a 12 MP and a 24 MP JPEG in a temporary
+//       folder first.
+//   bench_picture_display_click --click-once=FILE
+//       Starts the program in FILE's folder, clicks FILE once, prints the labels and exits: for
+//       timing a whole process and for its peak memory with /usr/bin/time -v.
+//   bench_picture_display_click --idle=FOLDER
+//       Starts the program in FOLDER and exits without a click: the peak memory of the program
+//       without a picture on show.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QRandomGenerator>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/form1.h"
+#include "app/program.h"
+#include "headless/headless_host.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string makeTempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "plivora-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    return pattern;
+}
+
+// The program on the headless host, started in `folder` with a program folder of its own (for
+// the settings file), as the real program starts.
+class ProgramInFolder {
+public:
+    explicit ProgramInFolder(const std::string& folder) : m_appFolder(makeTempFolder()) {
+        m_host.setDrives({{"/", "/"}});
+        m_program = std::make_unique<plivora::Program>(
+            m_host, plivora::ProgramPaths{folder, m_appFolder, ","});
+        m_program->start();
+    }
+    ~ProgramInFolder() {
+        m_program.reset();
+        std::error_code ignored;
+        fs::remove_all(m_appFolder, ignored);
+    }
+    ProgramInFolder(const ProgramInFolder&) = delete;
+    ProgramInFolder& operator=(const ProgramInFolder&) = delete;
+
+    plivora::Form1& form1() { return m_program->form1(); }
+
+    // The index of `name` in File1; -1 when it is not listed.
+    int listIndex(const std::string& name) {
+        plivora::FileListBox& list = form1().File1;
+        for (int i = 0; i < list.listCount(); ++i) {
+            if (list.list(i) == name) {
+                return i;
+            }
+        }
+        return -1;
+    }
+
+private:
+    plivora::HeadlessHost m_host;
+    std::string m_appFolder;
+    std::unique_ptr<plivora::Program> m_program;
+};
+
+void fileClick(benchmark::State& state, const std::string& path) {
+    const fs::path file(path);
+    ProgramInFolder program(file.parent_path().string());
+    plivora::Form1& form = program.form1();
+    const int index = program.listIndex(file.filename().string());
+    if (index < 0) {
+        state.SkipWithError("the file is not in the file list");
+        return;
+    }
+    for (auto _ : state) {
+        form.File1.setListIndex(index);
+        benchmark::DoNotOptimize(form.lblDimension.caption().data());
+    }
+    if (form.lblErrorMessage.isVisible() || form.lblDimension.caption().empty()) {
+        state.SkipWithError("the click did not show the picture");
+    }
+}
+
+QImage fit(const QImage& image) {
+    return image.scaled(QSize(161, 145), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+void fullDecodeAndFit(benchmark::State& state, const std::string& path) {
+    for (auto _ : state) {
+        QImageReader reader(QString::fromStdString(path));
+        QImage shown = fit(reader.read());
+        if (shown.isNull()) {
+            state.SkipWithError("QImageReader could not read the file");
+            return;
+        }
+        benchmark::DoNotOptimize(shown.constBits());
+    }
+}
+
+// A photograph-like test picture: smooth colour fields with fine grain.
+std::string makeJpeg(const fs::path& folder, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator random(12345);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const double u = double(x) / width, v = double(y) / height;
+            const int grain = int(random.bounded(24)) - 12;
+            const int r = int(128 + 100 * std::sin(6.0 * u + 2.0 * v)) + grain;
+            const int g = int(128 + 100 * std::sin(4.0 * v - 3.0 * u)) + grain;
+            const int b = int(128 + 100 * std::cos(5.0 * (u + v))) + grain;
+            row[x] = qRgb(std::clamp(r, 0, 255), std::clamp(g, 0, 255), std::clamp(b, 0, 255));
+        }
+    }
+    const fs::path path = folder / (std::to_string(width * height / 1000000) + "mp.jpg");
+    QImageWriter writer(QString::fromStdString(path.string()), "jpeg");
+    writer.setQuality(90);
+    if (!writer.write(image)) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+    return path.string();
+}
+
+std::string megapixelName(const std::string& path) {
+    QImageReader reader(QString::fromStdString(path));
+    const QSize size = reader.size();
+    char name[32];
+    std::snprintf(name, sizeof name, "%.0fMP", double(size.width()) * size.height() / 1e6);
+    return name;
+}
+
+int clickOnce(const std::string& path) {
+    const fs::path file(path);
+    ProgramInFolder program(file.parent_path().string());
+    plivora::Form1& form = program.form1();
+    const int index = program.listIndex(file.filename().string());
+    if (index < 0) {
+        std::fprintf(stderr, "%s is not in the file list\n", path.c_str());
+        return 1;
+    }
+    form.File1.setListIndex(index);
+    if (form.lblErrorMessage.isVisible()) {
+        std::fprintf(stderr, "%s\n", form.lblErrorMessage.caption().c_str());
+        return 1;
+    }
+    std::printf("%s | %s | %s\n", form.lblDimension.caption().c_str(),
+                form.lblRatio.caption().c_str(), form.lblFileSize.caption().c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> files;
+    std::vector<char*> rest;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg.substr(0, 7) == "--idle=") {
+            ProgramInFolder program{std::string(arg.substr(7))};
+            return 0;
+        }
+        if (arg.substr(0, 13) == "--click-once=") {
+            return clickOnce(std::string(arg.substr(13)));
+        }
+        if (arg.substr(0, 7) == "--jpeg=") {
+            files.emplace_back(arg.substr(7));
+        } else {
+            rest.push_back(argv[i]);
+        }
+    }
+
+    fs::path generated;
+    if (files.empty()) {
+        generated = makeTempFolder();
+        files = {makeJpeg(generated, 4000, 3000), makeJpeg(generated, 6000, 4000)};
+    }
+
+    for (const std::string& path : files) {
+        const std::string name = megapixelName(path);
+        benchmark::RegisterBenchmark(("File1_Click/" + name).c_str(), fileClick, path)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->MinTime(2.0);
+        benchmark::RegisterBenchmark(("FullDecodeAndFit/" + name).c_str(), fullDecodeAndFit, path)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->MinTime(2.0);
+    }
+
+    int restCount = static_cast<int>(rest.size());
+    benchmark::Initialize(&restCount, rest.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (!generated.empty()) {
+        std::error_code ignored;
+        fs::remove_all(generated, ignored);
+    }
+    return 0;
+}
