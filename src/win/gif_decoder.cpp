@@ -14,12 +14,45 @@
 namespace plivora {
 namespace {
 
+// The stream giflib reads, and how far it has read: what is left bounds the image data.
+struct GifSource {
+    ByteReader& reader;
+    std::uint64_t consumed = 0;
+
+    std::uint64_t remaining() const {
+        const std::uint64_t size = reader.size();
+        return consumed < size ? size - consumed : 0;
+    }
+};
+
 int readFromReader(GifFileType* gif, GifByteType* buffer, int size) {
     if (size <= 0) {
         return 0;
     }
-    auto* reader = static_cast<ByteReader*>(gif->UserData);
-    return static_cast<int>(reader->read(buffer, static_cast<std::size_t>(size)));
+    auto* source = static_cast<GifSource*>(gif->UserData);
+    const std::size_t got = source->reader.read(buffer, static_cast<std::size_t>(size));
+    source->consumed += got;
+    return static_cast<int>(got);
+}
+
+// The most pixels one byte of LZW data can stand for. A code yields at most 4096 pixels (the
+// longest string the table holds), and the k-th code after a clear code yields at most k pixels
+// and is at least log2(k) bits wide, so no code gives more than 4096 pixels for 11 bits: fewer
+// than 3000 pixels per byte, whatever the code size.
+constexpr long long kMaxPixelsPerDataByte = 3000;
+constexpr long long kMaxPixelsPerCode = 4096;
+
+// Refuses an image whose descriptor asks for more pixels than the rest of the stream could
+// encode: such a file is cut short or damaged whatever it holds, and its pixel memory (up to
+// kMaxPicturePixels) is never taken for it.
+void checkDataCanHoldImage(long long pixels, std::uint64_t remainingBytes) {
+    // pixels > remainingBytes * kMaxPixelsPerDataByte + kMaxPixelsPerCode, divided rather than
+    // multiplied so that no stream size can overflow.
+    const long long excess = pixels - kMaxPixelsPerCode;
+    if (excess > 0 &&
+        static_cast<std::uint64_t>((excess - 1) / kMaxPixelsPerDataByte) >= remainingBytes) {
+        throw Error(ErrorNumber::InvalidPicture);
+    }
 }
 
 struct GifCloser {
@@ -78,6 +111,8 @@ std::vector<int> rowOrder(int height, bool interlaced) {
 Image decodeImage(GifFileType* gif, int transparentIndex) {
     const GifImageDesc& desc = gif->Image;
     checkPictureSize(desc.Width, desc.Height);
+    checkDataCanHoldImage(static_cast<long long>(desc.Width) * desc.Height,
+                          static_cast<const GifSource*>(gif->UserData)->remaining());
     const ColorMapObject* table = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (!table || !table->Colors || table->ColorCount <= 0) {
         // Without any colour table the pixels have no defined colours.
@@ -102,8 +137,9 @@ Image decodeImage(GifFileType* gif, int transparentIndex) {
 }  // namespace
 
 Image decodeFirstGifImage(ByteReader& reader) {
+    GifSource source{reader};
     int openError = 0;
-    GifHandle gif(DGifOpen(&reader, readFromReader, &openError));
+    GifHandle gif(DGifOpen(&source, readFromReader, &openError));
     if (!gif) {
         fail(openError);
     }

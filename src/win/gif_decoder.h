@@ -14,8 +14,9 @@ class ByteReader;
 // logical screen is left to the GIF control.
 //
 // Throws Error 481 when the stream is not a GIF, holds no image, has no colour table for its
-// first image, or ends before that image's pixels are complete; 7 when the image is larger than
-// kMaxPicturePixels.
+// first image, or ends before that image's pixels are complete (told from the descriptor, before
+// any pixel memory is taken, when the rest of the stream is too short to encode that many pixels
+// at LZW's highest compression); 7 when the image is larger than kMaxPicturePixels.
 Image decodeFirstGifImage(ByteReader& reader);
 
 }  // namespace plivora
