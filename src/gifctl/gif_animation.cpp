@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <optional>
+#include <span>
 
 #include "gifctl/frame_files.h"
 #include "win/error.h"
@@ -25,41 +28,68 @@ constexpr std::int64_t kMaxGifFileBytes = 256LL * 1024 * 1024;
 // The most pixels all frame bitmaps of one file may hold together (1 GiB of colour pixels).
 constexpr std::int64_t kMaxFramePixelsTotal = 256LL * 1024 * 1024;
 
-// Reads a whole file in one go. Error 53 when it does not exist, 75 when it cannot be opened or
-// read as a file, 7 when it is too large.
-std::vector<std::uint8_t> readWholeFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throw Error(errno == ENOENT || errno == ENOTDIR ? ErrorNumber::FileNotFound
-                                                        : ErrorNumber::PathFileAccessError);
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        throw Error(ErrorNumber::PathFileAccessError);
-    }
-    if (info.st_size > kMaxGifFileBytes) {
-        ::close(fd);
-        throw Error(ErrorNumber::OutOfMemory);
-    }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+// An open file descriptor, closed when it goes.
+class OpenFile {
+public:
+    explicit OpenFile(int fd) : m_fd(fd) {}
+    ~OpenFile() { ::close(m_fd); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Reads up to `size` bytes; fewer only at the end of the file. Error 57 when a read fails.
+std::size_t readUpTo(int fd, std::uint8_t* buffer, std::size_t size) {
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    while (done < size) {
+        ssize_t n = ::read(fd, buffer + done, size - done);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n < 0) {
-            ::close(fd);
             throw Error(ErrorNumber::DeviceIoError);
         }
         if (n == 0) {
-            bytes.resize(done);  // the file shrank while it was read
             break;
         }
         done += static_cast<std::size_t>(n);
     }
-    ::close(fd);
+    return done;
+}
+
+// Reads a GIF file whole, in one go after its signature. The signature is read first: every
+// picture the main window shows passes through here, and a file that is not a GIF (a photograph
+// of many megabytes) is left after its first four bytes rather than copied into memory only to
+// be dropped. Empty when the file is not a GIF. Error 53 when it does not exist, 75 when it
+// cannot be opened or read as a file, 9 when it is shorter than a signature, 7 when a GIF is too
+// large.
+std::optional<std::vector<std::uint8_t>> readGifFile(const std::string& path) {
+    OpenFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.fd() < 0) {
+        throw Error(errno == ENOENT || errno == ENOTDIR ? ErrorNumber::FileNotFound
+                                                        : ErrorNumber::PathFileAccessError);
+    }
+    struct stat info {};
+    if (::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        throw Error(ErrorNumber::PathFileAccessError);
+    }
+    std::array<std::uint8_t, 4> signature{};
+    const std::size_t got = readUpTo(file.fd(), signature.data(), signature.size());
+    if (!hasGifSignature(std::span<const std::uint8_t>(signature.data(), got))) {
+        return std::nullopt;
+    }
+    if (info.st_size > kMaxGifFileBytes) {
+        throw Error(ErrorNumber::OutOfMemory);
+    }
+    std::vector<std::uint8_t> bytes(
+        std::max(static_cast<std::size_t>(info.st_size), signature.size()));
+    std::copy(signature.begin(), signature.end(), bytes.begin());
+    // A file that shrank while it was read keeps what was there.
+    bytes.resize(signature.size() + readUpTo(file.fd(), bytes.data() + signature.size(),
+                                             bytes.size() - signature.size()));
     return bytes;
 }
 
@@ -119,15 +149,15 @@ void GifAnimation::ReadGifFrames() {
     if (m_strGifFileName.empty()) {
         return;
     }
-    std::vector<std::uint8_t> bytes = readWholeFile(m_strGifFileName);
-    if (!hasGifSignature(bytes)) {
+    std::optional<std::vector<std::uint8_t>> bytes = readGifFile(m_strGifFileName);
+    if (!bytes) {
         m_strGifFileName.clear();
         return;
     }
     m_framePictures.clear();
     // The walk reads everything it needs before any frame file is written, so a truncated file
     // fails here and leaves nothing in the temporary folder.
-    m_stream = walkGifStream(std::move(bytes), m_changeTransparentColor);
+    m_stream = walkGifStream(std::move(*bytes), m_changeTransparentColor);
     // A file without an image has no frames: the index of the last one is -1.
     m_numberofFrames = m_stream.frameCount() - 1;
     loadFramePictures();

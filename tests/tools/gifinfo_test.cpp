@@ -221,36 +221,45 @@ TEST_F(GifInfoTest, CopiesEachFrameFileAsTheControlWroteIt) {
 
 TEST_F(GifInfoTest, AFailedLoadIsReportedInTheJsonWithExitStatusZero) {
     Bytes truncated = gif.file();
-    truncated.resize(truncated.size() - 3);  // inside the last image's data
+    truncated.resize(truncated.size() - 3);               // inside the last image's data
+    constexpr std::uintmax_t kHuge = 300u * 1024 * 1024;  // sparse, past the 256 MB GIF cap
     struct Case {
         const char* name;
         Bytes bytes;
-        int error;  // 0: no error
-        bool keepsName;
+        std::uintmax_t size;  // the file is extended to this size when larger
+        int error;            // 0: no error
+        const char* description;
     };
     const Case cases[] = {
-        {"truncated.gif", truncated, 9, true},
-        {"empty.gif", {}, 9, true},
-        {"photo.jpg", join({{0xFF, 0xD8, 0xFF, 0xE0}, text("JFIF not a gif")}), 0, false},
-        {"notes.txt", text("GIF is a picture format"), 0, false},
+        {"truncated.gif", truncated, 0, 9, "Subscript out of range"},
+        {"empty.gif", {}, 0, 9, "Subscript out of range"},
+        {"huge.gif", header(), kHuge, 7, "Out of memory"},
+        {"photo.jpg", join({{0xFF, 0xD8, 0xFF, 0xE0}, text("JFIF not a gif")}), 0, 0, ""},
+        {"notes.txt", text("GIF is a picture format"), 0, 0, ""},
+        // Only the signature of a file that is no GIF is read, however large the file.
+        {"huge.bmp", text("BM"), kHuge, 0, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = write(c.name, c.bytes);
+        if (c.size > c.bytes.size()) {
+            std::filesystem::resize_file(path, c.size);
+        }
         const ToolRun r = run({"--ticks", "2", path});
         EXPECT_EQ(r.status, 0);
         const QJsonObject json = parse(r.out);
-        EXPECT_EQ(json["strGifFileName"].toString().toStdString(), c.keepsName ? path : "");
+        EXPECT_EQ(json["strGifFileName"].toString().toStdString(), c.error ? path : "");
         EXPECT_EQ(json["records"].toArray().size(), 0);
         if (c.error) {
             EXPECT_EQ(json["error"].toObject()["number"].toInt(), c.error);
-            EXPECT_EQ(json["error"].toObject()["description"].toString(), "Subscript out of range");
+            EXPECT_EQ(json["error"].toObject()["description"].toString(), c.description);
         } else {
             EXPECT_TRUE(json["error"].isNull());
             // Without a file the timer does not start and no tick comes.
             EXPECT_EQ(json["intervals"].toArray(), QJsonArray{0});
             EXPECT_EQ(r.err, "warning: No animated gif file is selected.\n");
         }
+        std::filesystem::remove(path);
     }
     EXPECT_TRUE(folder.tmpEntries().empty());
 }
