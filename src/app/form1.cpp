@@ -50,6 +50,7 @@ void Form1::placeControls() {
     imgQel.setBorder(false);
     imgQel.setPicture(resourcePicture("logo.gif"));
     cmdStick.move(2330, 0, 132, 228);
+    cmdStick.setGraphical(true);
     cmdStick.setFont(Font{"Small Fonts", 3.0f, true});
     cmdStick.setToolTipText("Always show panel on top or in normal");
     cmdPlayGif.move(2040, 240, 300, 252);
@@ -121,6 +122,13 @@ void Form1::wireHandlers() {
     imgShow.MouseMove = [this](int b, int s, float x, float y) { imgShow_MouseMove(b, s, x, y); };
     cmdShape.Click = [this] { cmdShape_Click(); };
     cmdViewAll.Click = [this] { cmdViewAll_Click(); };
+    cmdRealSize.Click = [this] { cmdRealSize_Click(); };
+    cmdBackgroundColor.Click = [this] { cmdBackgroundColor_Click(); };
+    cmdPlayGif.Click = [this] { cmdPlayGif_Click(); };
+    cmdShowAni.Click = [this] { cmdShowAni_Click(); };
+    imgQel.Click = [this] { imgQel_Click(); };
+    imgQel.MouseMove = [this](int b, int s, float x, float y) { imgQel_MouseMove(b, s, x, y); };
+    imgShow.MouseDown = [this](int b, int s, float x, float y) { imgShow_MouseDown(b, s, x, y); };
     cmdShape.MouseUp = [this](int, int, float, float) { WriteShapeRecord(); };
     cmdStick.MouseUp = [this](int b, int s, float x, float y) {
         cmdStick_MouseUp(*this, b, s, x, y);

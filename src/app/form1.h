@@ -96,6 +96,16 @@ public:
     // Shows a dropped picture; returns whether it loaded.
     bool ShowDroppedPicture(const std::string& p, const std::string& name);
 
+    // Commands.
+    void cmdRealSize_Click();
+    void cmdBackgroundColor_Click();
+    void cmdPlayGif_Click();
+    void cmdShowAni_Click();
+    void imgQel_MouseMove(int button, int shift, float x, float y);
+    void imgQel_Click();
+    void imgShow_MouseDown(int button, int shift, float x, float y);
+    Bool16 blLogoHover = kFalse;
+
     // Thumbnails: "View All" starts afresh; ViewAllImages builds one page of the thumbnail window.
     void cmdViewAll_Click();
     void ViewAllImages();

@@ -27,6 +27,7 @@ void Form1::cmdViewAll_Click() {
 
 void Form1::ViewAllImages() {
     Program& p = m_program;
+    const int generation = ++p.thumbnailFillGeneration;
     p.sThumbPath = p.sCurPath;
     ShowMainList(p, kTrue);
     Form2& thumbs = p.form2();
@@ -107,6 +108,9 @@ void Form1::ViewAllImages() {
         errors.run([&] { page.setIcons(&pageIcons); });
         errors.run([&] { page.addItem(text, key); });
         host().doEvents();
+        if (generation != p.thumbnailFillGeneration) {
+            return;  // a newer fill (View All or Next pressed meanwhile) owns the lists now
+        }
 
         if (i % kThumbnailsPerPage == 0 && i < kMostFiles) {
             if (i == count) {

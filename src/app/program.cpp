@@ -6,6 +6,7 @@
 #include "arrange/form3.h"
 #include "forms/host.h"
 #include "thumbs/form2.h"
+#include "thumbs/form4.h"
 
 namespace plivora {
 
@@ -19,7 +20,7 @@ Program::~Program() {
     for (auto& warning : m_warnings) {
         warning->destroyView();
     }
-    for (Form* form : std::initializer_list<Form*>{m_form11.get(), m_form5.get(), m_form3.get(),
+    for (Form* form : std::initializer_list<Form*>{m_form11.get(), m_form5.get(), m_form4.get(), m_form3.get(),
                                                    m_form2.get(), m_form1.get()}) {
         if (form != nullptr) {
             form->destroyView();
@@ -28,6 +29,7 @@ Program::~Program() {
     m_warnings.clear();
     m_form11.reset();
     m_form5.reset();
+    m_form4.reset();
     m_form3.reset();
     m_form2.reset();
     m_form1.reset();
@@ -59,6 +61,14 @@ Form3& Program::form3() {
         m_form3->load();
     }
     return *m_form3;
+}
+
+Form4& Program::form4() {
+    if (!m_form4) {
+        m_form4 = std::make_unique<Form4>(*this);
+        m_form4->load();
+    }
+    return *m_form4;
 }
 
 Form5& Program::form5() {

@@ -13,6 +13,7 @@ class Host;
 class Form1;
 class Form2;
 class Form3;
+class Form4;
 class Form5;
 class Form11;
 
@@ -48,6 +49,8 @@ public:
     // The floating panel of tiny mode, created and loaded on first touch.
     Form3& form3();
     bool hasForm3() const { return m_form3 != nullptr; }
+    // The hidden pop-up menu host.
+    Form4& form4();
     // The About box, created again after it was unloaded.
     Form5& form5();
     // The shared warning-box object through which callers reach AnswerOk; never shown itself.
@@ -77,6 +80,9 @@ public:
     std::int16_t intBuildPage = 0;
     std::int16_t intPagesBuilt = 0;
     std::int16_t intChainSteps = 0;
+    // Counts the page fills started; a fill that finds a newer one started while it let events
+    // run stops, so two fills never write into the same lists.
+    int thumbnailFillGeneration = 0;
 
 private:
     void dropClosedWarningWindows();
@@ -86,6 +92,7 @@ private:
     std::unique_ptr<Form1> m_form1;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
+    std::unique_ptr<Form4> m_form4;
     std::unique_ptr<Form5> m_form5;
     std::unique_ptr<Form11> m_form11;
     std::list<std::unique_ptr<Form11>> m_warnings;

@@ -101,34 +101,19 @@ void Control::notify(ViewChange change) {
     }
 }
 
-void Control::raiseClick() {
-    if (Click) {
-        Click();
-    }
-}
-
-void Control::raiseDblClick() {
-    if (DblClick) {
-        DblClick();
-    }
-}
+void Control::raiseClick() { runHandler(Click); }
+void Control::raiseDblClick() { runHandler(DblClick); }
 
 void Control::raiseMouseDown(int button, int shift, float x, float y) {
-    if (MouseDown) {
-        MouseDown(button, shift, x, y);
-    }
+    runHandler(MouseDown, button, shift, x, y);
 }
 
 void Control::raiseMouseMove(int button, int shift, float x, float y) {
-    if (MouseMove) {
-        MouseMove(button, shift, x, y);
-    }
+    runHandler(MouseMove, button, shift, x, y);
 }
 
 void Control::raiseMouseUp(int button, int shift, float x, float y) {
-    if (MouseUp) {
-        MouseUp(button, shift, x, y);
-    }
+    runHandler(MouseUp, button, shift, x, y);
 }
 
 }  // namespace plivora

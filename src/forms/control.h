@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "forms/types.h"
+#include "win/error.h"
 
 namespace plivora {
 
@@ -102,6 +103,19 @@ public:
     void raiseMouseDown(int button, int shift, float x, float y);
     void raiseMouseMove(int button, int shift, float x, float y);
     void raiseMouseUp(int button, int shift, float x, float y);
+
+    // Runs an event handler for user input. An Error that a handler lets out ends that handler
+    // only: the user's action is over and the program goes on, as after any failed command.
+    template <typename Handler, typename... Args>
+    static void runHandler(const Handler& handler, Args... args) {
+        if (!handler) {
+            return;
+        }
+        try {
+            handler(args...);
+        } catch (const Error&) {
+        }
+    }
 
 protected:
     Control(ControlKind kind, Form* form, std::string name, Control* container);

@@ -65,10 +65,6 @@ std::string FileListBox::fileName() const {
     return m_listIndex >= 0 ? m_entries[static_cast<std::size_t>(m_listIndex)] : std::string();
 }
 
-void FileListBox::raiseOLEDragDrop(const DropData& data) {
-    if (OLEDragDrop) {
-        OLEDragDrop(data);
-    }
-}
+void FileListBox::raiseOLEDragDrop(const DropData& data) { runHandler(OLEDragDrop, data); }
 
 }  // namespace plivora

@@ -158,10 +158,27 @@ void Form::setPicture(const Picture& picture) {
     notify(ViewChange::Content);
 }
 
+void Form::applyStateGeometry(WindowState state) {
+    if (state == WindowState::Maximized && m_windowState == WindowState::Normal) {
+        m_normalGeometry = {left(), top(), width(), height()};
+    }
+    if (state == WindowState::Maximized) {
+        // A maximised window covers the work area.
+        const PixelRect area = m_host.workArea();
+        const float tx = m_host.twipsPerPixelX();
+        const float ty = m_host.twipsPerPixelY();
+        setGeometryQuietly(static_cast<float>(area.left) * tx, static_cast<float>(area.top) * ty,
+                           static_cast<float>(area.width()) * tx, static_cast<float>(area.height()) * ty);
+    } else if (state == WindowState::Normal && m_windowState == WindowState::Maximized) {
+        setGeometryQuietly(m_normalGeometry[0], m_normalGeometry[1], m_normalGeometry[2], m_normalGeometry[3]);
+    }
+}
+
 void Form::setWindowState(WindowState state) {
     if (state == m_windowState) {
         return;
     }
+    applyStateGeometry(state);
     m_windowState = state;
     notify(ViewChange::Visibility);
     if (state != WindowState::Minimized && isVisible()) {
@@ -174,6 +191,7 @@ void Form::setWindowStateFromView(WindowState state) {
     if (state == m_windowState) {
         return;
     }
+    applyStateGeometry(state);
     m_windowState = state;
     if (state != WindowState::Minimized && isVisible()) {
         sendMessage(WM_NCPAINT, 1);

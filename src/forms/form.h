@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -119,6 +120,7 @@ protected:
 
 private:
     void raiseResize();
+    void applyStateGeometry(WindowState state);
     void sendGeometryMessages(bool moved, bool resized);
     void sendMessage(std::uint32_t message, std::int32_t wParam = 0, std::int32_t lParam = 0);
 
@@ -133,6 +135,8 @@ private:
     bool m_showInTaskbar = true;
     bool m_centred = false;
     WindowState m_windowState = WindowState::Normal;
+    // The outer geometry to return to when a maximised window is restored.
+    std::array<float, 4> m_normalGeometry{};
     bool m_topmost = false;
     bool m_loaded = false;
     bool m_everShown = false;

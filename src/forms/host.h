@@ -14,6 +14,7 @@ class Control;
 class Form;
 class TimerControl;
 class Picture;
+class Menu;
 
 // The size of a window's frame in twips: borders on each side, the top one including the caption
 // bar. A form's client area is its outer size minus these.
@@ -60,6 +61,11 @@ public:
     virtual void beep() = 0;
     virtual void quit() = 0;  // ends the program at once
 
+    // Opens a pop-up menu at a screen position and waits for the user's choice; the chosen
+    // item's Click runs before it returns. With TPM_RIGHTALIGN the menu's right edge is at the
+    // position.
+    virtual void popupMenu(Menu& menu, PixelPoint at, unsigned flags) = 0;
+
     // Clipboard.
     virtual void clearClipboard() = 0;
     virtual void setClipboardText(const std::string& text) = 0;
@@ -84,7 +90,12 @@ public:
     GdiContext& gdi() { return m_gdi; }
     const GdiContext& gdi() const { return m_gdi; }
 
+    // Whether the program holds the clipboard open (between OpenClipboard and CloseClipboard).
+    bool isClipboardOpen() const { return m_clipboardOpen; }
+    void setClipboardOpen(bool open) { m_clipboardOpen = open; }
+
 private:
+    bool m_clipboardOpen = false;
     WindowHooks m_windowHooks;
     GdiContext m_gdi;
 };

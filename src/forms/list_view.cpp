@@ -43,8 +43,8 @@ void ListView::pressItem(int position, int button, int shift, float x, float y) 
         notify(ViewChange::Content);
     }
     raiseMouseDown(button, shift, x, y);
-    if (position >= 0 && position < static_cast<int>(m_items.size()) && ItemClick) {
-        ItemClick(position);
+    if (position >= 0 && position < static_cast<int>(m_items.size())) {
+        runHandler(ItemClick, position);
     }
 }
 

@@ -45,6 +45,8 @@ public:
     void setDisplaySavedGifFileName(bool blSF) { m_displaySavedGifFileName = blSF; }
     HDC hdc() const { return m_engine->hdc(); }
     void sethdc(HDC New_hDC);
+    // The surface's background colour (the same value Control::backColor holds).
+    COLORREF backColor() const override;
     void setBackColor(OleColor New_BackColor) override;
     const Picture& picture() const { return m_picture; }
     void setPicture(const Picture& New_Picture);
@@ -93,7 +95,6 @@ private:
     // GifAnimationHost
     void setTimerInterval(int intervalMs) override;
     void showWarning(const std::string& message) override;
-    COLORREF backColor() const override;
     double scaleWidth() const override;
     double scaleHeight() const override;
 

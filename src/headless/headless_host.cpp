@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "forms/form.h"
+#include "forms/menu.h"
 #include "forms/timer_control.h"
 #include "win/file_system.h"
 
@@ -88,6 +89,17 @@ void HeadlessHost::doEvents() {
     pending.swap(m_actions);
     for (auto& action : pending) {
         action();
+    }
+}
+
+void HeadlessHost::popupMenu(Menu& menu, PixelPoint at, unsigned flags) {
+    m_popups.push_back({menu.name(), at, flags});
+    const std::string choice = m_menuChoice;
+    m_menuChoice.clear();
+    for (Menu* item : menu.items()) {
+        if (item->name() == choice && item->isVisible() && item->isEnabled()) {
+            item->raiseClick();
+        }
     }
 }
 

@@ -55,6 +55,16 @@ public:
     void quit() override { m_quit = true; }
     bool quitRequested() const { return m_quit; }
 
+    // Pop-up menus: the next one opened chooses the item of that name ("" chooses nothing).
+    void popupMenu(Menu& menu, PixelPoint at, unsigned flags) override;
+    void setMenuChoice(const std::string& itemName) { m_menuChoice = itemName; }
+    struct Popup {
+        std::string menu;
+        PixelPoint at;
+        unsigned flags = 0;
+    };
+    const std::vector<Popup>& popups() const { return m_popups; }
+
     // Clipboard.
     void clearClipboard() override;
     void setClipboardText(const std::string& text) override { m_clipboardText = text; }
@@ -98,6 +108,8 @@ private:
     int m_doEventsCalls = 0;
     int m_beeps = 0;
     bool m_quit = false;
+    std::string m_menuChoice;
+    std::vector<Popup> m_popups;
     std::string m_clipboardText;
     std::map<int, std::vector<std::uint8_t>> m_clipboardData;
     std::vector<Drive> m_drives;

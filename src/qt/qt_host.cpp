@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QLoggingCategory>
+#include <QMenu>
 #include <QPalette>
 #include <QScreen>
 #include <QStyle>
@@ -14,6 +15,7 @@
 #include <QWidget>
 
 #include "forms/form.h"
+#include "forms/menu.h"
 #include "forms/timer_control.h"
 #include "qt/clipboard_data.h"
 #include "qt/conversions.h"
@@ -266,6 +268,34 @@ void QtHost::quit() {
     releaseCapture();
     setProgramCursor(nullptr);
     QCoreApplication::quit();
+}
+
+void QtHost::popupMenu(Menu& menu, PixelPoint at, unsigned flags) {
+    QMenu popup;
+    std::vector<std::pair<QAction*, Menu*>> actions;
+    for (Menu* item : menu.items()) {
+        if (!item->isVisible()) {
+            continue;
+        }
+        QAction* action = popup.addAction(captionToQString(item->caption()));
+        action->setEnabled(item->isEnabled());
+        actions.emplace_back(action, item);
+    }
+    if (actions.empty()) {
+        return;
+    }
+    QPoint position(at.x, at.y);
+    if ((flags & TPM_RIGHTALIGN) != 0) {
+        position.rx() -= popup.sizeHint().width();
+    } else if ((flags & TPM_CENTERALIGN) != 0) {
+        position.rx() -= popup.sizeHint().width() / 2;
+    }
+    QAction* chosen = popup.exec(position);
+    for (const auto& [action, item] : actions) {
+        if (action == chosen) {
+            item->raiseClick();
+        }
+    }
 }
 
 void QtHost::clearClipboard() {

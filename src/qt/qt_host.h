@@ -69,6 +69,8 @@ public:
 
     // Clipboard. Text and file-drop blocks (format 15) go to the system clipboard; a file-drop
     // block is offered as a URI list that file managers paste as files.
+    void popupMenu(Menu& menu, PixelPoint at, unsigned flags) override;
+
     void clearClipboard() override;
     void setClipboardText(const std::string& text) override;
     std::string clipboardText() const override;

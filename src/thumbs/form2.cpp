@@ -11,6 +11,7 @@ Form2::Form2(Program& program) : Form(program.host(), "Form2"), m_program(progra
     setCaption("Plivora - Image Viewer");
     setIcon(resourcePicture("window_icon.gif"));
     setBorderStyle(BorderStyle::Sizable);
+    setClientSize(9600, 7200);
 
     fraAniGif.move(2280, 120, 1452, 852);
     AnimatedGifCtl1.move(0, 120, 2412, 1812);
@@ -48,8 +49,7 @@ Form2::Form2(Program& program) : Form(program.host(), "Form2"), m_program(progra
     }
 
     AnimatedGifCtl1.Warning = [this](const std::string& message) { m_program.form11().AnswerOk(message); };
-    Load = [this] { Form_Load(); };
-    QueryUnload = [this](int& cancel, int unloadMode) { Form_QueryUnload(cancel, unloadMode); };
+    wireHandlers();
 }
 
 void Form2::LetPathFile(const std::string& sPathFile) {

@@ -61,8 +61,22 @@ public:
 
     void Form_Load();
     void Form_QueryUnload(int& cancel, int unloadMode);
+    void Form_Click();
+    void cmdNextPage_Click();
+    void cmdPrevious_Click();
+    void cmdSwap_Click();
+    void cmdShowAniGif_Click();
+    void cmdAnimatedGif_Click();
+    void imgShadow_MouseDown(int button, int shift, float x, float y);
+    void imgShadow_MouseMove(int button, int shift, float x, float y);
+    void imgShadow_MouseUp(int button, int shift, float x, float y);
+    // Acts on a clicked thumbnail, given its item text, with the button of that click.
+    void PickThumbnail(const std::string& itemText);
 
 private:
+    void wireHandlers();
+    void listMouseDown(ListView& list, int button);
+
     Program& m_program;
     ImageList m_il0{*this, "ilShadowNor(0)"}, m_il1{*this, "ilShadowNor(1)"},
         m_il2{*this, "ilShadowNor(2)"}, m_il3{*this, "ilShadowNor(3)"},

@@ -1,0 +1,227 @@
+// The thumbnail window's handlers: paging through built pages, picking a thumbnail, the
+// real-size view with its pan, and the animation panel.
+#include "app/form1.h"
+#include "app/form11.h"
+#include "app/program.h"
+#include "forms/host.h"
+#include "forms/window_calls.h"
+#include "thumbs/form2.h"
+#include "thumbs/form4.h"
+#include "thumbs/module1.h"
+#include "win/error.h"
+#include "win/picture_loader.h"
+
+namespace plivora {
+
+void Form2::wireHandlers() {
+    Load = [this] { Form_Load(); };
+    QueryUnload = [this](int& cancel, int unloadMode) { Form_QueryUnload(cancel, unloadMode); };
+    Click = [this] { Form_Click(); };
+    cmdNextPage.Click = [this] { cmdNextPage_Click(); };
+    cmdPrevious.Click = [this] { cmdPrevious_Click(); };
+    cmdSwap.Click = [this] { cmdSwap_Click(); };
+    cmdShowAniGif.Click = [this] { cmdShowAniGif_Click(); };
+    cmdAnimatedGif.Click = [this] { cmdAnimatedGif_Click(); };
+    const auto wireList = [this](ListView& list) {
+        list.MouseDown = [this, &list](int button, int, float, float) { listMouseDown(list, button); };
+        list.ItemClick = [this, &list](int position) {
+            PickThumbnail(list.items().at(static_cast<std::size_t>(position)).text);
+        };
+    };
+    wireList(lvMain);
+    for (int k = 0; k < kPages; ++k) {
+        wireList(lvShadow(k));
+    }
+    imgShadow.MouseDown = [this](int b, int s, float x, float y) { imgShadow_MouseDown(b, s, x, y); };
+    imgShadow.MouseMove = [this](int b, int s, float x, float y) { imgShadow_MouseMove(b, s, x, y); };
+    imgShadow.MouseUp = [this](int b, int s, float x, float y) { imgShadow_MouseUp(b, s, x, y); };
+}
+
+void Form2::Form_Click() {
+    hide();
+    blAniPlaying = kFalse;
+}
+
+void Form2::listMouseDown(ListView& list, int button) {
+    intMouseButton = static_cast<std::int16_t>(button);
+    m_program.form4().ListViewIs(&list);
+}
+
+// ---- Paging ----
+
+void Form2::cmdNextPage_Click() {
+    Program& p = m_program;
+    p.intPageShown = static_cast<std::int16_t>(p.intPageShown + 1);
+    bool buildPage = false;
+    if (p.intPageShown > p.intPagesBuilt && p.intNextFileIndex == 1) {
+        p.intPageShown = static_cast<std::int16_t>(p.intPageShown - 1);
+        return;
+    }
+    if (p.intPageShown > p.intPagesBuilt) {
+        p.intPageShown = static_cast<std::int16_t>(p.intPageShown - 1);
+        buildPage = true;
+    }
+    if (p.intPageShown >= 2 && p.intPageShown <= p.intPagesBuilt) {
+        cmdPrevious.setVisible(true);
+    }
+    if (buildPage) {
+        ShowMainList(p, kTrue);
+        lblPageNumber.setCaption("P." + std::to_string(p.intPageShown + 1));
+        p.form1().ViewAllImages();
+    } else if (p.intPageShown >= 1 && p.intPageShown <= p.intPagesBuilt) {
+        ShowShadowPage(p, static_cast<std::int16_t>(p.intPageShown - 1));
+        lblPageNumber.setCaption("P." + std::to_string(p.intPageShown));
+        if (p.intPageShown == p.intPagesBuilt) {
+            if (p.intNextFileIndex == 1) {
+                cmdNextPage.setVisible(false);
+            }
+            cmdPrevious.setVisible(true);
+        }
+    }
+}
+
+void Form2::cmdPrevious_Click() {
+    Program& p = m_program;
+    p.intPageShown = static_cast<std::int16_t>(p.intPageShown - 1);
+    if (p.intPageShown == 1) {
+        cmdPrevious.setVisible(false);
+        cmdNextPage.setVisible(true);
+    }
+    if (p.intPagesBuilt >= 2) {
+        ShowShadowPage(p, static_cast<std::int16_t>(p.intPageShown - 1));
+        lblPageNumber.setCaption("P." + std::to_string(p.intPageShown));
+        if (p.intPageShown > 0 && p.intPageShown < p.intPagesBuilt) {
+            cmdNextPage.setVisible(true);
+        }
+    } else {
+        cmdPrevious.setVisible(false);
+    }
+}
+
+// ---- Picking ----
+
+void Form2::PickThumbnail(const std::string& itemText) {
+    const std::size_t cr = itemText.find('\r');
+    if (cr == std::string::npos) {
+        m_program.form11().AnswerOk("Error found, cannot get back file name!");
+        return;
+    }
+    const std::string name = itemText.substr(0, cr);
+    const std::string full = m_program.sThumbPath + name;
+    setCaption(full);
+    if (intMouseButton == MouseButton::Right) {
+        m_program.form4().PathAndFileName(m_program.sThumbPath, name);
+        m_program.form4().PopupMenu(m_program.form4().mPopup, TPM_RIGHTALIGN);
+        return;
+    }
+    if (intMouseButton == MouseButton::Left) {
+        try {
+            imgShadow.setPicture(LoadPicture(full));
+        } catch (const Error& error) {
+            m_program.form11().AnswerOk("Error occurred, " + errorText(error));
+        }
+        LetPathFile(full);
+    }
+}
+
+// ---- Real size and pan ----
+
+void Form2::cmdSwap_Click() {
+    if (!fraShadowImage.isVisible()) {
+        setCaption("Real Dimension");
+        fraShadowImage.move(fraShadowImage.left(), lvMain.top(), fraShadowImage.width(), fraShadowImage.height());
+        fraShadowImage.move(lvMain.left(), fraShadowImage.top(), fraShadowImage.width(), fraShadowImage.height());
+        fraShadowImage.move(fraShadowImage.left(), fraShadowImage.top(), lvMain.width(), fraShadowImage.height());
+        fraShadowImage.move(fraShadowImage.left(), fraShadowImage.top(), fraShadowImage.width(), lvMain.height());
+        fraShadowImage.setVisible(true);
+    } else {
+        setCaption("View All");
+        fraShadowImage.setVisible(false);
+    }
+}
+
+void Form2::imgShadow_MouseDown(int button, int, float, float) {
+    if (button != MouseButton::Left) {
+        return;
+    }
+    if (!(imgShadow.width() > fraShadowImage.width() || imgShadow.height() > fraShadowImage.height())) {
+        return;
+    }
+    blDragging = kTrue;
+    POINTAPI point;
+    GetCursorPos(host(), point);
+    lngStartX = point.x;
+    lngStartY = point.y;
+    lngStartLeft = roundHalfEven(imgShadow.left());
+    lngStartTop = roundHalfEven(imgShadow.top());
+}
+
+void Form2::imgShadow_MouseMove(int, int, float, float) {
+    if (blDragging == kFalse) {
+        return;
+    }
+    POINTAPI point;
+    GetCursorPos(host(), point);
+    imgShadow.setLeft(static_cast<float>(lngStartLeft) +
+                      static_cast<float>(point.x - lngStartX) * host().twipsPerPixelX());
+    imgShadow.setTop(static_cast<float>(lngStartTop) +
+                     static_cast<float>(point.y - lngStartY) * host().twipsPerPixelY());
+}
+
+void Form2::imgShadow_MouseUp(int, int, float, float) {
+    if (blDragging == kFalse) {
+        return;
+    }
+    blDragging = kFalse;
+    imgShadow.setLeft(static_cast<float>(lngStartLeft));
+    imgShadow.setTop(static_cast<float>(lngStartTop));
+}
+
+// ---- Animation panel ----
+
+void Form2::cmdShowAniGif_Click() {
+    Form1& main = m_program.form1();
+    if (!fraAniGif.isVisible()) {
+        blShadowWasVisible = fraShadowImage.isVisible() ? kTrue : kFalse;
+        fraShadowImage.setVisible(false);
+        setCaption("Animated Gif");
+        cmdSwap.setVisible(false);
+        fraAniGif.move(fraAniGif.left(), lvMain.top(), fraAniGif.width(), fraAniGif.height());
+        fraAniGif.move(lvMain.left(), fraAniGif.top(), fraAniGif.width(), fraAniGif.height());
+        fraAniGif.move(fraAniGif.left(), fraAniGif.top(), lvMain.width(), fraAniGif.height());
+        fraAniGif.move(fraAniGif.left(), fraAniGif.top(), fraAniGif.width(), lvMain.height());
+        AnimatedGifCtl1.move(0, 0, fraAniGif.width(), fraAniGif.height());
+        fraAniGif.setVisible(true);
+        cmdShowAniGif.setPicture(main.imgHideAniGif.picture());
+    } else {
+        if (blShadowWasVisible == kTrue) {
+            fraShadowImage.setVisible(true);
+            setCaption("Real Dimension");
+        } else {
+            fraShadowImage.setVisible(false);
+            setCaption("View All");
+        }
+        cmdSwap.setVisible(true);
+        fraAniGif.setVisible(false);
+        blAniPlaying = kTrue;
+        cmdAnimatedGif_Click();
+        cmdShowAniGif.setPicture(main.imgShowAniGif.picture());
+    }
+}
+
+void Form2::cmdAnimatedGif_Click() {
+    Form1& main = m_program.form1();
+    if (blAniPlaying == kTrue) {
+        AnimatedGifCtl1.StopGif();
+        blAniPlaying = kFalse;
+        cmdAnimatedGif.setPicture(main.imgPlayPoint.picture());
+    } else {
+        AnimatedGifCtl1.LoadGif(true, sSelectedFile);
+        refresh();
+        AnimatedGifCtl1.StartTimer();
+        blAniPlaying = kTrue;
+        cmdAnimatedGif.setPicture(main.imgStopPoint.picture());
+    }
+}
+
+}  // namespace plivora

@@ -1,0 +1,256 @@
+#include <cstdio>
+
+#include "../app/app_fixture.h"
+#include "thumbs/form2.h"
+#include "thumbs/form4.h"
+
+namespace plivora {
+namespace {
+
+class ThumbnailWindowTest : public AppTest {
+protected:
+    void makePictures(int count) {
+        for (int i = 1; i <= count; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "p%03d.bmp", i);
+            writeBmp(picturesDir + "/" + name, 2, 2);
+        }
+    }
+    Form2& thumbs() { return program->form2(); }
+    int shownPage() {
+        for (int k = 0; k < Form2::kPages; ++k) {
+            if (thumbs().lvShadow(k).isVisible()) {
+                return k;
+            }
+        }
+        return thumbs().lvMain.isVisible() ? -1 : -2;
+    }
+    void expectButtons(bool back, bool next) {
+        EXPECT_EQ(thumbs().cmdPrevious.isVisible(), back);
+        EXPECT_EQ(thumbs().cmdNextPage.isVisible(), next);
+    }
+};
+
+TEST_F(ThumbnailWindowTest, PagingThroughAFolderOf130Pictures) {
+    makePictures(130);
+    start();
+    form1().cmdViewAll.raiseClick();
+    EXPECT_EQ(thumbs().lblPageNumber.caption(), "");
+    expectButtons(false, true);
+
+    thumbs().cmdNextPage.raiseClick();  // builds page 2
+    EXPECT_EQ(thumbs().lblPageNumber.caption(), "P.2");
+    EXPECT_EQ(thumbs().lvShadow(1).items().size(), 60u);
+    expectButtons(true, true);
+
+    thumbs().cmdNextPage.raiseClick();  // builds page 3, the last
+    EXPECT_EQ(thumbs().lblPageNumber.caption(), "P.3");
+    EXPECT_EQ(thumbs().lvShadow(2).items().size(), 10u);
+    expectButtons(true, false);
+    EXPECT_EQ(shownPage(), -1);  // a page under construction shows in the main list
+
+    const int loadsBefore = host.doEventsCalls();
+    thumbs().cmdPrevious.raiseClick();
+    EXPECT_EQ(thumbs().lblPageNumber.caption(), "P.2");
+    EXPECT_EQ(shownPage(), 1);
+    expectButtons(true, true);
+    thumbs().cmdPrevious.raiseClick();
+    EXPECT_EQ(thumbs().lblPageNumber.caption(), "P.1");
+    EXPECT_EQ(shownPage(), 0);
+    expectButtons(false, true);
+    thumbs().cmdNextPage.raiseClick();
+    thumbs().cmdNextPage.raiseClick();
+    EXPECT_EQ(thumbs().lblPageNumber.caption(), "P.3");
+    EXPECT_EQ(shownPage(), 2);
+    expectButtons(true, false);
+    // Built pages are shown from their lists: nothing was loaded again.
+    EXPECT_EQ(host.doEventsCalls(), loadsBefore);
+    EXPECT_EQ(program->intPagesBuilt, 3);
+}
+
+TEST_F(ThumbnailWindowTest, ANextClickDuringAPageFillIsHandledWithoutCorruptingTheLists) {
+    makePictures(130);
+    start();
+    bool posted = false;
+    form1().cmdViewAll.raiseClick();
+    // The next fill lets pending events run after every thumbnail: click Next in the middle.
+    thumbs().lvShadow(1).ItemClick = nullptr;
+    host.postAction([&] {
+        posted = true;
+        thumbs().cmdNextPage.raiseClick();
+    });
+    thumbs().cmdNextPage.raiseClick();
+    EXPECT_TRUE(posted);
+    // Every list holds at most one page, and item keys exist in their image lists.
+    for (int k = 0; k < Form2::kPages; ++k) {
+        const ListView& list = thumbs().lvShadow(k);
+        EXPECT_LE(list.items().size(), 60u);
+        for (const auto& item : list.items()) {
+            EXPECT_TRUE(thumbs().ilShadowNor(k).contains(item.iconKey));
+        }
+    }
+    EXPECT_LE(thumbs().lvMain.items().size(), 60u);
+    EXPECT_GE(program->intPagesBuilt, 2);
+}
+
+TEST_F(ThumbnailWindowTest, ALeftPickLoadsTheRealSizePictureAndARightPickOpensTheMenu) {
+    writeBmp(picturesDir + "/big.bmp", 3000, 2000);
+    writeBmp(picturesDir + "/small.bmp", 10, 10);
+    start();
+    form1().cmdViewAll.raiseClick();
+    // The last thumbnail loaded stays in imgShadow.
+    EXPECT_EQ(thumbs().imgShadow.width(), 150.0f);
+
+    thumbs().lvMain.pressItem(0, MouseButton::Left, 0, 5, 5);
+    EXPECT_EQ(thumbs().caption(), picturesDir + "/big.bmp");
+    EXPECT_EQ(thumbs().imgShadow.width(), 45000.0f);
+    EXPECT_EQ(thumbs().sSelectedFile, picturesDir + "/big.bmp");
+
+    host.setMenuChoice("mCopyShortcut");
+    thumbs().lvMain.pressItem(1, MouseButton::Right, 0, 5, 5);
+    EXPECT_EQ(thumbs().caption(), picturesDir + "/small.bmp");
+    EXPECT_EQ(host.clipboardText(), picturesDir + "/small.bmp");
+    EXPECT_EQ(thumbs().imgShadow.width(), 45000.0f);  // the real-size picture stays
+    EXPECT_EQ(program->form4().lvCurrent, &thumbs().lvMain);
+}
+
+TEST_F(ThumbnailWindowTest, PickWarnings) {
+    writeBmp(picturesDir + "/a.bmp", 10, 10);
+    start();
+    form1().cmdViewAll.raiseClick();
+    thumbs().intMouseButton = MouseButton::Left;
+    thumbs().PickThumbnail("no carriage return");
+    EXPECT_EQ(program->openWarningWindows(), 1);
+    std::filesystem::remove(picturesDir + "/a.bmp");
+    thumbs().lvMain.pressItem(0, MouseButton::Left, 0, 1, 1);
+    EXPECT_EQ(program->openWarningWindows(), 2);
+    EXPECT_EQ(thumbs().sSelectedFile, picturesDir + "/a.bmp");
+}
+
+TEST_F(ThumbnailWindowTest, ThePanFollowsThePointerOnlyForALargePictureAndSpringsBack) {
+    writeBmp(picturesDir + "/big.bmp", 3000, 2000);
+    start();
+    form1().cmdViewAll.raiseClick();
+    thumbs().lvMain.pressItem(0, MouseButton::Left, 0, 1, 1);
+    thumbs().cmdSwap.raiseClick();
+    EXPECT_EQ(thumbs().caption(), "Real Dimension");
+    ASSERT_TRUE(thumbs().fraShadowImage.isVisible());
+    ImageControl& picture = thumbs().imgShadow;
+    const float left = picture.left();
+    const float top = picture.top();
+
+    thumbs().imgShadow.raiseMouseDown(MouseButton::Right, 0, 1, 1);  // only the left button pans
+    EXPECT_EQ(thumbs().blDragging, kFalse);
+    host.setCursorPos({100, 100});
+    picture.raiseMouseDown(MouseButton::Left, 0, 1, 1);
+    host.setCursorPos({90, 120});
+    picture.raiseMouseMove(MouseButton::Left, 0, 1, 1);
+    EXPECT_FLOAT_EQ(picture.left(), left - 150);
+    EXPECT_FLOAT_EQ(picture.top(), top + 300);
+    picture.raiseMouseUp(MouseButton::Left, 0, 1, 1);
+    EXPECT_FLOAT_EQ(picture.left(), left);
+    EXPECT_FLOAT_EQ(picture.top(), top);
+
+    // A picture smaller than the panel does not pan.
+    thumbs().imgShadow.setPicture(Picture(Image(4, 4)));
+    picture.raiseMouseDown(MouseButton::Left, 0, 1, 1);
+    EXPECT_EQ(thumbs().blDragging, kFalse);
+}
+
+TEST_F(ThumbnailWindowTest, TheAnimationPanelReturnsToTheRealSizeViewAndStopsTheGif) {
+    writeBmp(picturesDir + "/a.bmp", 10, 10);
+    start();
+    form1().cmdViewAll.raiseClick();
+    thumbs().cmdSwap.raiseClick();
+    thumbs().cmdShowAniGif.raiseClick();
+    EXPECT_EQ(thumbs().caption(), "Animated Gif");
+    EXPECT_FALSE(thumbs().cmdSwap.isVisible());
+    EXPECT_FALSE(thumbs().fraShadowImage.isVisible());
+    EXPECT_TRUE(thumbs().fraAniGif.isVisible());
+    EXPECT_FLOAT_EQ(thumbs().AnimatedGifCtl1.width(), thumbs().fraAniGif.width());
+
+    thumbs().blAniPlaying = kTrue;  // as if playing
+    thumbs().cmdShowAniGif.raiseClick();
+    EXPECT_EQ(thumbs().caption(), "Real Dimension");
+    EXPECT_TRUE(thumbs().fraShadowImage.isVisible());
+    EXPECT_EQ(thumbs().blAniPlaying, kFalse);
+    EXPECT_EQ(thumbs().cmdAnimatedGif.picture(), form1().imgPlayPoint.picture());
+}
+
+TEST_F(ThumbnailWindowTest, ClosingHidesAndAFolderChangeHidesThePageButtons) {
+    makePictures(61);
+    std::filesystem::create_directory(picturesDir + "/sub");
+    start();
+    form1().cmdViewAll.raiseClick();
+    EXPECT_TRUE(thumbs().cmdNextPage.isVisible());
+    form1().Dir1.setPath(picturesDir + "/sub");
+    EXPECT_FALSE(thumbs().cmdNextPage.isVisible());
+    EXPECT_FALSE(thumbs().unload(Form::kFormControlMenu));
+    EXPECT_FALSE(thumbs().isVisible());
+    form1().cmdViewAll.raiseClick();
+    EXPECT_TRUE(thumbs().isVisible());
+}
+
+class PopupHostTest : public AppTest {};
+
+TEST_F(PopupHostTest, CopyShortcutPutsTheFullPathOrAnEmptyText) {
+    start();
+    Form4& popupHost = program->form4();
+    host.setClipboardText("old");
+    popupHost.mCopyShortcut.raiseClick();
+    EXPECT_EQ(host.clipboardText(), "");
+    popupHost.PathAndFileName("/pics/", "b.gif");
+    popupHost.mCopyShortcut.raiseClick();
+    EXPECT_EQ(host.clipboardText(), "/pics/b.gif");
+}
+
+TEST_F(PopupHostTest, TheFileDropBlockIsLaidOutByteForByte) {
+    start();
+    Form4& popupHost = program->form4();
+    const std::string one = "/pics/some picture.gif";
+    EXPECT_EQ(popupHost.ClipboardCopyFiles({one}), kTrue);
+    auto block = host.clipboardData().at(15);
+    ASSERT_EQ(block.size(), 20 + one.size() + 2);
+    EXPECT_EQ(block[0], 20);
+    for (int i = 1; i < 20; ++i) {
+        EXPECT_EQ(block[static_cast<std::size_t>(i)], 0) << i;
+    }
+    EXPECT_EQ(std::string(block.begin() + 20, block.begin() + 20 + static_cast<long>(one.size())), one);
+    EXPECT_EQ(block[block.size() - 1], 0);
+    EXPECT_EQ(block[block.size() - 2], 0);
+
+    EXPECT_EQ(popupHost.ClipboardCopyFiles({"12345678", "abcdefgh"}), kTrue);
+    block = host.clipboardData().at(15);
+    ASSERT_EQ(block.size(), 39u);
+    EXPECT_EQ(std::string(block.begin() + 20, block.end()), std::string("12345678\0abcdefgh\0\0", 19));
+
+    const std::string wide = "/p/\xC3\xA9t\xC3\xA9.gif";  // "été": two bytes per accented letter
+    EXPECT_EQ(popupHost.ClipboardCopyFiles({wide}), kTrue);
+    EXPECT_EQ(host.clipboardData().at(15).size(), 20 + wide.size() + 2);
+    EXPECT_FALSE(host.isClipboardOpen());
+}
+
+TEST_F(PopupHostTest, NothingSelectedChangesNothingAndABadItemWarns) {
+    writeBmp(picturesDir + "/a.bmp", 2, 2);
+    writeBmp(picturesDir + "/b.bmp", 2, 2);
+    start();
+    form1().cmdViewAll.raiseClick();
+    Form4& popupHost = program->form4();
+    popupHost.PathAndFileName(picturesDir + "/", "a.bmp");
+    popupHost.ListViewIs(&program->form2().lvMain);
+    host.setClipboardText("kept");
+    EXPECT_EQ(popupHost.ClipboardCopyFiles({}), kFalse);
+    popupHost.CopySelectedFiles();
+    EXPECT_EQ(host.clipboardText(), "kept");
+    EXPECT_TRUE(host.clipboardData().empty());
+
+    program->form2().lvMain.setSelected(0, true);
+    program->form2().lvMain.setSelected(1, true);
+    popupHost.CopySelectedFiles();
+    const auto& block = host.clipboardData().at(15);
+    const std::string names(block.begin() + 20, block.end());
+    EXPECT_EQ(names, picturesDir + "/a.bmp" + '\0' + picturesDir + "/b.bmp" + '\0' + '\0');
+}
+
+}  // namespace
+}  // namespace plivora
