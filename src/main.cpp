@@ -2,6 +2,7 @@
 // window ends the program.
 
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 
 #include "app/program.h"
@@ -11,6 +12,14 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Plivora"));
+    // The program's icon at every size drawn for it, for the task bar and for windows that have
+    // no icon of their own.
+    QIcon icon;
+    for (const char* size : {"16", "48", "64", "128", "256"}) {
+        icon.addFile(QStringLiteral(":/pictures/app_icon_%1.png").arg(QLatin1String(size)));
+    }
+    icon.addFile(QStringLiteral(":/pictures/window_icon.png"));
+    QApplication::setWindowIcon(icon);
 
     plivora::QtHost host;
     plivora::Program program(

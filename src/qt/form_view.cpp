@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QMouseEvent>
@@ -23,7 +24,12 @@ constexpr std::size_t kMaxPendingRequests = 16;
 Qt::WindowFlags windowFlagsFor(const Form& form) {
     const BorderStyle style = form.borderStyle();
     const bool tool = style == BorderStyle::FixedToolWindow || !form.showInTaskbar();
-    Qt::WindowFlags flags = tool ? Qt::Tool : Qt::Window;
+    Qt::WindowFlags flags = Qt::Window;
+    if (tool) {
+        flags = Qt::Tool;
+    } else if (style == BorderStyle::FixedDialog) {
+        flags = Qt::Dialog;  // window managers give dialogs no minimise or maximise buttons
+    }
     if (style == BorderStyle::None) {
         flags |= Qt::FramelessWindowHint;
     } else {
@@ -231,7 +237,8 @@ void FormView::applyVisibility() {
 
 void FormView::applyContent() {
     const Form& model = *form();
-    setWindowTitle(toQString(model.caption()));
+    // An empty title would show the application's name instead; a blank keeps the bar empty.
+    setWindowTitle(model.caption().empty() ? QStringLiteral(" ") : toQString(model.caption()));
     m_background = pictureToPixmap(model.picture());
     update();
 }
@@ -239,7 +246,8 @@ void FormView::applyContent() {
 void FormView::applyAppearance() {
     const Form& model = *form();
     const QPixmap icon = pictureToPixmap(model.icon());
-    setWindowIcon(icon.isNull() ? QIcon() : QIcon(icon));
+    // A form without an icon of its own shows the program's.
+    setWindowIcon(icon.isNull() ? QApplication::windowIcon() : QIcon(icon));
     update();
 }
 

@@ -200,9 +200,12 @@ void QtHost::setProgramCursor(const Picture* cursor) {
         return;
     }
     const QPixmap pixmap = pictureToPixmap(*cursor);
-    const QCursor shape = pixmap.isNull()
-                              ? QCursor(Qt::ArrowCursor)
-                              : QCursor(pixmap, pixmap.width() / 2, pixmap.height() / 2);
+    QPoint hotSpot(pixmap.width() / 2, pixmap.height() / 2);
+    if (pixmap.size() == QSize(kCursorSize, kCursorSize)) {
+        hotSpot = QPoint(kCursorHotSpot.x, kCursorHotSpot.y);
+    }
+    const QCursor shape =
+        pixmap.isNull() ? QCursor(Qt::ArrowCursor) : QCursor(pixmap, hotSpot.x(), hotSpot.y());
     if (m_cursorOverridden) {
         QGuiApplication::changeOverrideCursor(shape);
     } else {
@@ -231,6 +234,8 @@ void QtHost::timerChanged(TimerControl& timer) {
             const std::string name = model->name();
             try {
                 model->raiseTimer();  // may stop, restart or destroy this very timer
+            } catch (const ProgramEnding&) {
+                // The handler ran DoEvents while the program ended.
             } catch (const std::exception& error) {
                 qWarning("plivora: the timer handler of %s failed: %s", name.c_str(), error.what());
             }
@@ -253,7 +258,12 @@ void QtHost::timerDestroyed(TimerControl& timer) {
 }
 
 void QtHost::doEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (!m_quitting) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    if (m_quitting) {
+        throw ProgramEnding{};
+    }
 }
 
 void QtHost::beep() {
@@ -262,6 +272,9 @@ void QtHost::beep() {
 
 void QtHost::quit() {
     m_quitting = true;
+    for (auto& [form, view] : m_views) {
+        view->hide();
+    }
     for (auto& [timer, ticker] : m_timers) {
         ticker->stop();
     }

@@ -20,6 +20,11 @@ namespace plivora {
 
 class FormView;
 
+// Thrown by doEvents() once the program is ending. It unwinds the event handler that called
+// DoEvents, as ending the program stops all running code at once; the view or timer that called
+// into the model catches it. It is no Error, so no handler's error handling takes it for one.
+struct ProgramEnding {};
+
 // The host of the real program: Qt windows and widgets for the forms, the primary screen, the
 // real pointer, QTimer ticks, the system clipboard and the mounted file systems. It owns the view
 // of every loaded form; the views show their models and forward the user's input to them.
@@ -49,8 +54,12 @@ public:
     void setCapture(Control* control) override;
     void releaseCapture() override;
     Control* capture() const override { return m_capture; }
-    // The cursor picture's hot spot is its centre. Setting another cursor replaces the one in
-    // force; nullptr restores the default.
+    // The program's one cursor picture is the 32 x 32 magnifier whose hot spot is the centre of
+    // its glass, kCursorHotSpot (see resources/README.md); a picture of another size has its hot
+    // spot at its centre. Setting another cursor replaces the one in force; nullptr restores the
+    // default.
+    static constexpr int kCursorSize = 32;
+    static constexpr PixelPoint kCursorHotSpot{12, 12};
     void setProgramCursor(const Picture* cursor) override;
 
     // Time and events. Intervals below kMinimumTimerMs tick every kMinimumTimerMs: the window
@@ -60,17 +69,20 @@ public:
     static constexpr int kMinimumTimerMs = 10;
     void timerChanged(TimerControl& timer) override;
     void timerDestroyed(TimerControl& timer) override;
+    // Runs the pending events; throws ProgramEnding when the program ends meanwhile.
     void doEvents() override;
     void beep() override;
-    // Ends the program at once: the event loop is told to stop and from now on no view raises an
-    // event and no timer ticks.
+    // Ends the program at once: the windows go off the screen, the event loop is told to stop,
+    // and from now on no view raises an event, no timer ticks and DoEvents unwinds its caller.
     void quit() override;
     bool isQuitting() const { return m_quitting; }
 
-    // Clipboard. Text and file-drop blocks (format 15) go to the system clipboard; a file-drop
-    // block is offered as a URI list that file managers paste as files.
+    // Menus: the visible items of the menu in a pop-up at the point (its right edge there with
+    // TPM_RIGHTALIGN); the chosen item raises Click once the pop-up has closed.
     void popupMenu(Menu& menu, PixelPoint at, unsigned flags) override;
 
+    // Clipboard. Text and file-drop blocks (format 15) go to the system clipboard; a file-drop
+    // block is offered as a URI list that file managers paste as files.
     void clearClipboard() override;
     void setClipboardText(const std::string& text) override;
     std::string clipboardText() const override;

@@ -39,6 +39,12 @@ void UserControlView::updateAppearance() {
 
 void UserControlView::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
+    if (!m_repaintAsked) {
+        m_painting = true;
+        deliver([](Control& control) { static_cast<UserControl&>(control).raisePaint(); });
+        m_painting = false;
+    }
+    m_repaintAsked = false;
     const UserControl* model = userControl();
     if (model == nullptr || model->surface().isNull()) {
         return;

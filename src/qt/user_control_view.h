@@ -10,7 +10,8 @@ class UserControl;
 
 // A control that draws its own pixels: its back colour, its drawing surface copied from the
 // top-left corner inside its border, and a single-line border when its border style is 1. The
-// surface is shown as it is at each paint; the control says when it changed.
+// control says when its surface changed; a paint that the window system asks for (the control
+// was uncovered) raises the control's Paint first.
 class UserControlView : public QFrame, public ChildView {
 public:
     UserControlView(UserControl& control, QWidget& parent, QtHost& host, FormView& formView);
@@ -28,6 +29,9 @@ protected:
 private:
     UserControl* userControl() const;
     QPointF inner(const QMouseEvent& event) const;
+
+    bool m_repaintAsked = false;  // the control changed its surface since the last paint
+    bool m_painting = false;
 };
 
 }  // namespace plivora

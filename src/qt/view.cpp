@@ -32,6 +32,8 @@ void View::deliver(const std::function<void(Control&)>& call) {
     }
     try {
         call(*m_control);
+    } catch (const ProgramEnding&) {
+        // The handler ran DoEvents while the program ended: it stops where it was.
     } catch (const std::exception& error) {
         qWarning("plivora: an event handler of %s failed: %s",
                  m_control != nullptr ? m_control->name().c_str() : "a closed window",

@@ -7,6 +7,7 @@
 #include "forms/frame.h"
 #include "forms/image_control.h"
 #include "forms/label.h"
+#include "forms/list_view.h"
 #include "forms/picture_box.h"
 #include "forms/user_control.h"
 #include "qt/command_button_view.h"
@@ -14,6 +15,7 @@
 #include "qt/drive_list_view.h"
 #include "qt/file_list_view.h"
 #include "qt/frame_view.h"
+#include "qt/icon_list_view.h"
 #include "qt/image_view.h"
 #include "qt/label_view.h"
 #include "qt/picture_box_view.h"
@@ -41,14 +43,13 @@ ChildView* createChildView(Control& control, QWidget& parent, QtHost& host, Form
             return new DirListView(static_cast<DirListBox&>(control), parent, host, formView);
         case ControlKind::FileList:
             return new FileListView(static_cast<FileListBox&>(control), parent, host, formView);
+        case ControlKind::ListView:
+            return new IconListView(static_cast<ListView&>(control), parent, host, formView);
         case ControlKind::UserControl:
             return new UserControlView(static_cast<UserControl&>(control), parent, host, formView);
         case ControlKind::Form:
         case ControlKind::Timer:      // ticks through the host, shows nothing
         case ControlKind::ImageList:  // holds pictures for other controls, shows nothing
-            return nullptr;
-        case ControlKind::ListView:
-            // Not shown by this host yet: the control keeps its state without a window.
             return nullptr;
     }
     return nullptr;

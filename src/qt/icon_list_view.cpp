@@ -1,0 +1,139 @@
+#include "qt/icon_list_view.h"
+
+#include <algorithm>
+
+#include <QMouseEvent>
+#include <QSignalBlocker>
+
+#include "forms/image_list.h"
+#include "forms/list_view.h"
+#include "qt/conversions.h"
+#include "qt/qt_host.h"
+
+namespace plivora {
+
+namespace {
+// Room around an icon for its text: a file name that may wrap once and the size line below it,
+// and a margin on every side.
+constexpr int kTextLines = 3;
+constexpr int kCellMarginPixels = 8;
+constexpr int kMinimumCellWidthPixels = 80;
+}  // namespace
+
+IconListView::IconListView(ListView& list, QWidget& parent, QtHost& host, FormView& formView)
+    : QListWidget(&parent), ChildView(list, host, formView) {
+    setViewMode(QListView::IconMode);
+    setMovement(QListView::Static);
+    setResizeMode(QListView::Adjust);
+    setWrapping(true);
+    setWordWrap(true);
+    setTextElideMode(Qt::ElideNone);
+    setUniformItemSizes(true);
+    // The user's presses go to the model; the list only shows the selection the model keeps.
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    showState();
+}
+
+ListView* IconListView::list() const {
+    return static_cast<ListView*>(control());
+}
+
+void IconListView::updateContent() {
+    const ListView& model = *list();
+    std::vector<std::pair<std::string, std::string>> items;
+    items.reserve(model.items().size());
+    for (const ListView::Item& item : model.items()) {
+        items.emplace_back(item.text, item.iconKey);
+    }
+    const ImageList* icons = model.icons();
+    const int revision = icons != nullptr ? icons->revision() : -1;
+    if (items != m_shownItems || icons != m_shownIcons || revision != m_shownRevision) {
+        m_shownItems = std::move(items);
+        m_shownIcons = icons;
+        m_shownRevision = revision;
+        rebuild();
+    }
+    showSelection();
+}
+
+void IconListView::rebuild() {
+    const ListView& model = *list();
+    const ImageList* icons = model.icons();
+    const QSignalBlocker blocker(this);
+    clear();
+    m_icons.clear();
+    QSize iconPixels(32, 32);
+    if (icons != nullptr) {
+        iconPixels = QSize(icons->imageWidth(), icons->imageHeight());
+    }
+    setIconSize(iconPixels);
+    const int lineHeight = fontMetrics().height();
+    setGridSize(QSize(std::max(kMinimumCellWidthPixels, iconPixels.width() + 2 * kCellMarginPixels),
+                      iconPixels.height() + kTextLines * lineHeight + 2 * kCellMarginPixels));
+    for (const ListView::Item& item : model.items()) {
+        QIcon icon;
+        if (icons != nullptr) {
+            auto cached = m_icons.find(item.iconKey);
+            if (cached == m_icons.end()) {
+                const ImageList::Entry* entry = icons->find(item.iconKey);
+                QIcon made;
+                if (entry != nullptr && !entry->image.isNull()) {
+                    made = QIcon(QPixmap::fromImage(wrapImage(entry->image)));
+                }
+                cached = m_icons.emplace(item.iconKey, made).first;
+            }
+            icon = cached->second;
+        }
+        addItem(new QListWidgetItem(icon, captionToQString(item.text)));
+    }
+}
+
+void IconListView::showSelection() {
+    const ListView& model = *list();
+    const QSignalBlocker blocker(this);
+    // Through the selection model: the list takes no selection from the user, nor from its items.
+    QItemSelection selection;
+    const int rows = std::min(count(), static_cast<int>(model.items().size()));
+    for (int row = 0; row < rows; ++row) {
+        if (model.items()[static_cast<std::size_t>(row)].selected) {
+            const QModelIndex index = indexFromItem(item(row));
+            selection.select(index, index);
+        }
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+QPointF IconListView::listPosition(const QMouseEvent& event) const {
+    // Events of the list's viewport: positions move into the list's own coordinates.
+    return event.position() + QPointF(viewport()->pos());
+}
+
+void IconListView::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const int position = index.isValid() ? index.row() : -1;
+    const int button = toMouseButton(event->button());
+    const int shift = toShiftState(event->modifiers());
+    const QPointF at = listPosition(*event);
+    const float x = pixelsToTwips(at.x(), host().twipsPerPixelX());
+    const float y = pixelsToTwips(at.y(), host().twipsPerPixelY());
+    deliver([=](Control& control) {
+        static_cast<ListView&>(control).pressItem(position, button, shift, x, y);
+    });
+}
+
+void IconListView::mouseMoveEvent(QMouseEvent* event) {
+    forwardMouseMove(*event, listPosition(*event));
+}
+
+void IconListView::mouseReleaseEvent(QMouseEvent* event) {
+    forwardMouseUp(*event, listPosition(*event));
+}
+
+void IconListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // A second press is a press like the first: the model has no double-click of its own here.
+    mousePressEvent(event);
+}
+
+}  // namespace plivora

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QIcon>
+#include <QListWidget>
+
+#include "qt/child_view.h"
+
+namespace plivora {
+
+class ListView;
+
+// A list view in icon view: each item's picture from the attached image list above its text,
+// laid out in rows that wrap at the list's width. The model decides the selection: a press goes
+// to the model (which selects the item under the pointer and raises MouseDown, then ItemClick),
+// and the list shows what the model then holds.
+class IconListView : public QListWidget, public ChildView {
+public:
+    IconListView(ListView& list, QWidget& parent, QtHost& host, FormView& formView);
+    QWidget* widget() override { return this; }
+
+protected:
+    void updateContent() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    ListView* list() const;
+    QPointF listPosition(const QMouseEvent& event) const;
+    void rebuild();
+    void showSelection();
+
+    // What the list shows now: the items' texts and icon keys, and the image list's revision.
+    std::vector<std::pair<std::string, std::string>> m_shownItems;
+    const void* m_shownIcons = nullptr;
+    int m_shownRevision = -1;
+    std::map<std::string, QIcon> m_icons;
+};
+
+}  // namespace plivora

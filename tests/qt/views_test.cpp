@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QWindow>
+
+#include "forms/command_button.h"
+#include "forms/form.h"
+#include "forms/image_control.h"
+#include "forms/image_list.h"
+#include "forms/label.h"
+#include "forms/list_view.h"
+#include "forms/user_control.h"
+#include "qt/qt_host.h"
+
+namespace plivora {
+namespace {
+
+class TestForm : public Form {
+public:
+    explicit TestForm(Host& host) : Form(host, "TestForm") {
+        setClientSize(3000, 3000);
+        button.move(0, 0, 900, 300);
+        button.setCaption("Go");
+        image.move(0, 600, 600, 600);
+        images.setImageWidth(16);
+        images.setImageHeight(16);
+        icons.move(1200, 0, 1500, 1500);
+        surface.move(0, 1500, 600, 600);
+        surface.setBorderStyle(1);
+    }
+
+    CommandButton button{*this, "button"};
+    ImageControl image{*this, "image"};
+    ImageList images{*this, "images"};
+    ListView icons{*this, "icons"};
+    UserControl surface{*this, "surface"};
+};
+
+Picture solidPicture(int width, int height, std::uint32_t argb) {
+    return Picture(Image(width, height, argb));
+}
+
+// One form of every view kind not on the main window, shown on the Qt host; events are logged.
+class ViewsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<TestForm>(host);
+        form->show();
+    }
+
+    void TearDown() override { form.reset(); }
+
+    Control::MouseHandler logMouse(const std::string& what) {
+        return [this, what](int button, int, float x, float y) {
+            log.push_back(what + " " + std::to_string(button) + " " +
+                          std::to_string(static_cast<int>(x)) + "," +
+                          std::to_string(static_cast<int>(y)));
+        };
+    }
+
+    QtHost host;
+    std::unique_ptr<TestForm> form;
+    std::vector<std::string> log;
+};
+
+TEST_F(ViewsTest, ImageRaisesMouseEventsInTwipsThenClick) {
+    form->image.MouseDown = logMouse("down");
+    form->image.MouseUp = logMouse("up");
+    form->image.Click = [this] { log.push_back("click"); };
+    QWidget* view = host.widgetOf(form->image);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->geometry(), QRect(0, 40, 40, 40));
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(2, 3));
+    EXPECT_EQ(log, (std::vector<std::string>{"down 1 30,45", "up 1 30,45", "click"}));
+}
+
+TEST_F(ViewsTest, ButtonClickComesBeforeMouseUp) {
+    form->button.MouseDown = logMouse("down");
+    form->button.MouseUp = logMouse("up");
+    form->button.Click = [this] { log.push_back("click"); };
+    auto* view = dynamic_cast<QPushButton*>(host.widgetOf(form->button));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->text(), QStringLiteral("Go"));
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(log, (std::vector<std::string>{"down 1 60,60", "click", "up 1 60,60"}));
+}
+
+TEST_F(ViewsTest, IconListShowsItemsAndLeavesTheSelectionToTheModel) {
+    form->images.add("red", solidPicture(4, 4, 0xFFFF0000u));
+    form->icons.setIcons(&form->images);
+    form->icons.addItem("a.gif\r\n4 x 4", "red");
+    form->icons.addItem("b.gif\r\n4 x 4", "red");
+    auto* view = dynamic_cast<QListWidget*>(host.widgetOf(form->icons));
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->count(), 2);
+    EXPECT_EQ(view->item(1)->text(), QStringLiteral("b.gif\n4 x 4"));
+    EXPECT_FALSE(view->item(0)->icon().isNull());
+    EXPECT_EQ(view->iconSize(), QSize(16, 16));
+
+    form->icons.MouseDown = logMouse("down");
+    form->icons.ItemClick = [this](int position) {
+        log.push_back("item " + std::to_string(position));
+    };
+    QTest::mousePress(view->viewport(), Qt::RightButton, {},
+                      view->visualItemRect(view->item(1)).center());
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].substr(0, 6), "down 2");
+    EXPECT_EQ(log[1], "item 1");
+    EXPECT_TRUE(view->item(1)->isSelected());
+    EXPECT_FALSE(view->item(0)->isSelected());
+
+    form->icons.clearItems();
+    EXPECT_EQ(view->count(), 0);
+}
+
+TEST_F(ViewsTest, UserControlShowsItsSurfaceInsideItsBorder) {
+    form->surface.ownSurface() = Image(4, 4, 0xFF00FF00u);
+    form->surface.surfaceChanged();
+    QWidget* view = host.widgetOf(form->surface);
+    ASSERT_NE(view, nullptr);
+    const QImage shot = view->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(0, 0), QColor(Qt::black));  // the single-line border
+    EXPECT_EQ(shot.pixelColor(1, 1), QColor(0, 255, 0));
+    EXPECT_EQ(shot.pixelColor(4, 4), QColor(0, 255, 0));
+    EXPECT_NE(shot.pixelColor(5, 5), QColor(0, 255, 0));
+}
+
+TEST_F(ViewsTest, EndingTheProgramStopsTheRunningHandler) {
+    form->button.Click = [this] {
+        log.push_back("before");
+        host.quit();
+        host.doEvents();  // the program has ended: the handler goes no further
+        log.push_back("after");
+    };
+    form->button.MouseUp = logMouse("up");
+    QTest::mouseClick(host.widgetOf(form->button), Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(log, std::vector<std::string>{"before"});
+    EXPECT_TRUE(host.isQuitting());
+    EXPECT_FALSE(host.widgetOf(*form)->isVisible());
+}
+
+TEST_F(ViewsTest, ImageStretchesItsPicture) {
+    form->image.setStretch(true);
+    Image picture(2, 1, 0xFF0000FFu);
+    picture.setPixel(1, 0, 0xFFFF0000u);
+    form->image.setPicture(Picture(picture));
+    const QImage shot = host.widgetOf(form->image)->grab().toImage();
+    EXPECT_EQ(shot.size(), QSize(40, 40));
+    EXPECT_EQ(shot.pixelColor(2, 20), QColor(0, 0, 255));
+    EXPECT_EQ(shot.pixelColor(37, 20), QColor(255, 0, 0));
+}
+
+TEST_F(ViewsTest, ControlDestroyedBeforeItsWindowIsLeftAlone) {
+    auto label = std::make_unique<Label>(*form, "late");
+    // A control made after the window shows nothing; one destroyed under a live view detaches it.
+    form->image.MouseDown = logMouse("down");
+    QWidget* view = host.widgetOf(form->image);
+    ASSERT_NE(view, nullptr);
+    label.reset();
+    form->image.~ImageControl();
+    new (&form->image) ImageControl(*form, "image");
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(1, 1));
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(host.widgetOf(form->image), nullptr);
+}
+
+TEST_F(ViewsTest, UnloadedFormLosesItsWindow) {
+    QPointer<QWidget> window = host.widgetOf(*form);
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(form->unload());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(host.widgetOf(*form), nullptr);
+    form->setCaption("after unload");  // no view to reach
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(ViewsTest, CaptureAndProgramCursor) {
+    host.setCapture(&form->image);
+    EXPECT_EQ(host.capture(), &form->image);
+    EXPECT_EQ(QWidget::mouseGrabber(), host.widgetOf(form->image));
+    host.releaseCapture();
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_EQ(host.capture(), nullptr);
+
+    const Picture cursor = solidPicture(20, 10, 0xFF000000u);
+    host.setProgramCursor(&cursor);
+    host.setProgramCursor(&cursor);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->hotSpot(), QPoint(10, 5));
+    const Picture magnifier = solidPicture(32, 32, 0xFF000000u);
+    host.setProgramCursor(&magnifier);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->hotSpot(), QPoint(12, 12));
+    host.setProgramCursor(nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(ViewsTest, WindowStateAndUserMovesReachTheModel) {
+    QWidget* window = host.widgetOf(*form);
+    ASSERT_NE(window, nullptr);
+    form->setWindowState(WindowState::Minimized);
+    EXPECT_TRUE(window->isMinimized());
+    form->setWindowState(WindowState::Normal);
+    EXPECT_FALSE(window->isMinimized());
+
+    window->move(100, 50);  // as the window manager moves it for the user
+    if (window->windowHandle()->frameMargins().isNull()) {
+        GTEST_SKIP() << "this platform reports no window frame";
+    }
+    EXPECT_EQ(form->left(), 1500.0f);
+    EXPECT_EQ(form->top(), 750.0f);
+}
+
+}  // namespace
+}  // namespace plivora
