@@ -192,7 +192,8 @@ void Form1::Form_Load() {
 }
 
 std::string Form1::settingsFilePath() const {
-    return m_program.sAppPath + kSettingsFileName;
+    const std::string& folder = m_program.paths().settingsFolder;
+    return (folder.empty() ? m_program.sAppPath : withTrailingSlash(folder)) + kSettingsFileName;
 }
 
 void Form1::ReadSettings() {

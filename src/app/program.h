@@ -24,6 +24,8 @@ struct ProgramPaths {
     std::string programFolder;
     // The thousands separator of the user's locale, for file sizes.
     std::string thousandsSeparator;
+    // The folder of the settings file; the program's folder when empty.
+    std::string settingsFolder{};
 };
 
 // The program: its host, the program-wide state that the windows share (under the names the

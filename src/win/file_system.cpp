@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -189,6 +190,25 @@ std::string programFolder() {
     std::string path(buffer.data(), static_cast<std::size_t>(length));
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string settingsFolderFor(const std::string& programFolder) {
+    if (::access(programFolder.c_str(), W_OK) == 0) {
+        return programFolder;
+    }
+    std::string base;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME");
+        config != nullptr && config[0] == '/') {
+        base = config;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+        base = std::string(home) + "/.config";
+    } else {
+        return programFolder;
+    }
+    const std::string folder = withTrailingSlash(base) + "plivora";
+    ::mkdir(base.c_str(), 0700);
+    ::mkdir(folder.c_str(), 0700);
+    return folder;
 }
 
 std::vector<std::string> mountedFileSystemRoots() {

@@ -36,6 +36,11 @@ bool matchesPattern(const std::string& name, const std::string& patterns);
 std::string currentFolder();
 std::string programFolder();
 
+// Where the settings file lives: the program's folder when the program may write there (a
+// program run from a folder of its own), otherwise the user's configuration folder
+// ($XDG_CONFIG_HOME/plivora, or ~/.config/plivora), created when missing.
+std::string settingsFolderFor(const std::string& programFolder);
+
 // The mounted file systems that hold files, by mount point: the root first, then the others in
 // order. Pseudo file systems (proc, sysfs, cgroups, ...) are left out.
 std::vector<std::string> mountedFileSystemRoots();

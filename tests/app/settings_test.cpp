@@ -3,6 +3,7 @@
 
 #include "app/settings_record.h"
 #include "app_fixture.h"
+#include "win/file_system.h"
 
 namespace plivora {
 namespace {
@@ -169,6 +170,35 @@ TEST_F(SettingsFileTest, UnwritablePlacesAreSkippedSilently) {
         form1().unload(Form::kFormControlMenu);
         EXPECT_FALSE(std::filesystem::exists(settingsPath()));
     }
+}
+
+}  // namespace
+}  // namespace plivora
+
+namespace plivora {
+namespace {
+
+TEST(SettingsFolder, AWritableProgramFolderKeepsTheFileBesideTheProgram) {
+    char pattern[] = "/tmp/plivora-folder-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string root = pattern;
+    EXPECT_EQ(settingsFolderFor(root), root);
+    // A folder the program cannot write to sends the file to the user's configuration folder.
+    ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+    EXPECT_EQ(settingsFolderFor(root + "/no-such-folder"), root + "/config/plivora");
+    EXPECT_TRUE(std::filesystem::is_directory(root + "/config/plivora"));
+    ::unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(root);
+}
+
+TEST_F(SettingsFileTest, AnOwnSettingsFolderTakesTheFile) {
+    const std::string elsewhere = root + "/config";
+    std::filesystem::create_directories(elsewhere);
+    program = std::make_unique<Program>(host, ProgramPaths{picturesDir, appDir, ",", elsewhere});
+    program->start();
+    form1().unload(Form::kFormControlMenu);
+    EXPECT_EQ(std::filesystem::file_size(elsewhere + "/qeliv.ini"), 110u);
+    EXPECT_FALSE(std::filesystem::exists(settingsPath()));
 }
 
 }  // namespace
