@@ -9,6 +9,7 @@ packages=(
   libgif-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool wmctrl x11-utils imagemagick xclip
   fonts-dejavu-core
+  dpkg-dev desktop-file-utils appstream shared-mime-info
 )
 
 missing=()
