@@ -1,6 +1,8 @@
 // The plivora program: the Qt host and the program object with its main window. Closing the main
 // window ends the program.
 
+#include <string>
+
 #include <QApplication>
 #include <QIcon>
 #include <QLocale>
@@ -22,9 +24,11 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(icon);
 
     plivora::QtHost host;
-    plivora::Program program(
-        host, plivora::ProgramPaths{plivora::currentFolder(), plivora::programFolder(),
-                                    QLocale::system().groupSeparator().toStdString()});
+    const std::string programFolder = plivora::programFolder();
+    plivora::Program program(host,
+                             plivora::ProgramPaths{plivora::currentFolder(), programFolder,
+                                                   QLocale::system().groupSeparator().toStdString(),
+                                                   plivora::settingsFolderFor(programFolder)});
     program.start();
     return QApplication::exec();
 }

@@ -93,6 +93,14 @@ ChildView* FormView::ensureChildView(Control& control) {
     return view;
 }
 
+std::optional<QMargins> FormView::measuredFrame() const {
+    const QWindow* window = windowHandle();
+    if (isVisible() && window != nullptr && !window->frameMargins().isNull()) {
+        return window->frameMargins();
+    }
+    return m_frame;
+}
+
 void FormView::detachAll() {
     for (ChildView* child : m_children) {
         child->detach();
@@ -177,10 +185,15 @@ void FormView::applyGeometry() {
     if (isVisible() && frameGeometry() == outer && size() == client) {
         return;
     }
-    m_requested.push_back(outer);
-    if (m_requested.size() > kMaxPendingRequests) {
-        m_requested.pop_front();
+    // The size changes before the place: the window system may report the new size at the old
+    // place first, which is a step of this request too.
+    for (const QRect& step : {QRect(frameGeometry().topLeft(), outer.size()), outer}) {
+        m_requested.push_back(step);
+        if (m_requested.size() > kMaxPendingRequests) {
+            m_requested.pop_front();
+        }
     }
+    m_applyingGeometry = true;
     if (model.borderStyle() == BorderStyle::Sizable) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -189,6 +202,7 @@ void FormView::applyGeometry() {
         setFixedSize(client);
     }
     move(outer.topLeft());
+    m_applyingGeometry = false;
     layoutChildren();
 }
 
@@ -276,7 +290,8 @@ void FormView::resizeEvent(QResizeEvent* event) {
 
 void FormView::syncGeometryFromWindow() {
     Form* model = form();
-    if (model == nullptr || host().isQuitting() || !isVisible() || isMinimized()) {
+    if (model == nullptr || m_applyingGeometry || host().isQuitting() || !isVisible() ||
+        isMinimized()) {
         return;
     }
     const QWindow* window = windowHandle();

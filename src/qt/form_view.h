@@ -32,8 +32,9 @@ public:
 
     // Detaches this view and every child view: the window shows nothing of the model any more.
     void detachAll();
-    // The frame as the window system last reported it, once the window was shown with a frame.
-    std::optional<QMargins> measuredFrame() const { return m_frame; }
+    // The frame as the window system reports it while the window is shown, or as it last
+    // reported it; nothing before the window was first shown with a frame.
+    std::optional<QMargins> measuredFrame() const;
     // Restacks the child widgets: windowless controls beneath windowed ones, then by rank.
     void restack();
 
@@ -67,6 +68,7 @@ private:
     QPixmap m_background;
     int m_zRank = 0;
     bool m_everShown = false;
+    bool m_applyingGeometry = false;  // the window reports this view's own request
 };
 
 }  // namespace plivora

@@ -50,7 +50,7 @@ protected:
         write(picturesDir + "/.hidden.gif", kTinyGif);
         write(picturesDir + "/sub/x.gif", kTinyGif);
         host = std::make_unique<QtHost>();
-        program = std::make_unique<Program>(*host, ProgramPaths{picturesDir, appDir, ","});
+        program = std::make_unique<Program>(*host, ProgramPaths{picturesDir, appDir, ",", appDir});
         program->start();
     }
 
@@ -173,6 +173,20 @@ TEST_F(MainWindowTest, ChoosingAFileByMouseAndKeysShowsIt) {
     QTest::keyClick(&list, Qt::Key_Up);
     EXPECT_EQ(form1().File1.listIndex(), 0);
     EXPECT_EQ(list.currentRow(), 0);
+}
+
+TEST_F(MainWindowTest, FolderListOpensAFolderOnDoubleClick) {
+    auto* folders = widget<QListWidget>(form1().Dir1);
+    QListWidgetItem* sub = folders->item(folders->count() - 1);
+    QTest::mouseClick(folders->viewport(), Qt::LeftButton, {},
+                      folders->visualItemRect(sub).center());
+    EXPECT_EQ(program->sCurPath, picturesDir + "/");  // a single click only selects
+    EXPECT_EQ(form1().Dir1.selectedEntry(), folders->count() - 1);
+    QTest::mouseDClick(folders->viewport(), Qt::LeftButton, {},
+                       folders->visualItemRect(folders->item(folders->count() - 1)).center());
+    EXPECT_EQ(program->sCurPath, picturesDir + "/sub/");
+    EXPECT_EQ(texts(*fileList()), QStringList{QStringLiteral("x.gif")});
+    EXPECT_EQ(folders->currentItem()->text(), QStringLiteral("sub"));
 }
 
 TEST_F(MainWindowTest, DroppedFolderMovesTheLists) {

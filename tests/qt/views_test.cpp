@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -19,6 +20,7 @@
 #include "forms/label.h"
 #include "forms/list_view.h"
 #include "forms/user_control.h"
+#include "qt/conversions.h"
 #include "qt/qt_host.h"
 
 namespace plivora {
@@ -218,6 +220,77 @@ TEST_F(ViewsTest, WindowStateAndUserMovesReachTheModel) {
     }
     EXPECT_EQ(form->left(), 1500.0f);
     EXPECT_EQ(form->top(), 750.0f);
+}
+
+TEST_F(ViewsTest, OuterTwipsPlaceTheFrameAndTheClientGetsTheRest) {
+    QWidget* window = host.widgetOf(*form);
+    const QMargins frame = host.frameMarginsPixels(*form);
+    const FrameMetrics metrics = host.frameMetrics(*form);
+    EXPECT_EQ(metrics.top, static_cast<float>(frame.top()) * 15.0f);
+    form->move(1500, 750, 6000, 4500);
+    EXPECT_EQ(window->frameGeometry(), QRect(100, 50, 400, 300));
+    EXPECT_EQ(window->size(),
+              QSize(400 - frame.left() - frame.right(), 300 - frame.top() - frame.bottom()));
+    EXPECT_EQ(formOuterPixelRect(*form), window->frameGeometry());
+}
+
+TEST_F(ViewsTest, CustomScaleMapsControlUnitsOntoTheClientArea) {
+    form->setScaleWidth(100);
+    form->setScaleHeight(100);
+    form->button.move(50, 25, 50, 10);
+    form->setClientSize(6000, 6000);  // 400 x 400 pixels: the button keeps its share
+    EXPECT_EQ(host.widgetOf(form->button)->geometry(), QRect(200, 100, 200, 40));
+}
+
+TEST_F(ViewsTest, BorderStylesAndTaskbarChooseTheWindowKind) {
+    struct Case {
+        BorderStyle style;
+        bool inTaskbar;
+        Qt::WindowType type;
+        bool frameless;
+        bool fixedSize;
+    };
+    for (const Case& c : {Case{BorderStyle::Sizable, true, Qt::Window, false, false},
+                          Case{BorderStyle::FixedSingle, true, Qt::Window, false, true},
+                          Case{BorderStyle::FixedDialog, true, Qt::Dialog, false, true},
+                          Case{BorderStyle::None, false, Qt::Tool, true, true}}) {
+        SCOPED_TRACE(static_cast<int>(c.style));
+        TestForm other(host);
+        other.setBorderStyle(c.style);
+        other.setShowInTaskbar(c.inTaskbar);
+        other.setClientSize(3000, 3000);
+        other.show();
+        QWidget* window = host.widgetOf(other);
+        EXPECT_EQ(window->windowType(), c.type);
+        EXPECT_EQ(window->windowFlags().testFlag(Qt::FramelessWindowHint), c.frameless);
+        EXPECT_EQ(window->minimumSize() == window->maximumSize(), c.fixedSize);
+        if (c.frameless) {
+            EXPECT_EQ(host.frameMetrics(other).top, 0.0f);
+            EXPECT_EQ(window->size(), QSize(200, 200));  // the whole outer size is client area
+        }
+    }
+}
+
+TEST_F(ViewsTest, CloseButtonAsksTheFormWhichMayRefuse) {
+    int queries = 0;
+    form->QueryUnload = [&queries](int& cancel, int unloadMode) {
+        ++queries;
+        EXPECT_EQ(unloadMode, Form::kFormControlMenu);
+        cancel = 1;
+    };
+    QCloseEvent close;
+    QCoreApplication::sendEvent(host.widgetOf(*form), &close);
+    EXPECT_EQ(queries, 1);
+    EXPECT_FALSE(close.isAccepted());
+    EXPECT_TRUE(form->isLoaded());
+    EXPECT_TRUE(host.widgetOf(*form)->isVisible());
+}
+
+TEST_F(ViewsTest, PaintsOfTheWindowRaisePaint) {
+    int paints = 0;
+    form->Paint = [&paints] { ++paints; };
+    host.widgetOf(*form)->grab();  // renders the window as a paint by the window system does
+    EXPECT_EQ(paints, 1);
 }
 
 }  // namespace
