@@ -22,6 +22,12 @@ UserControl* UserControlView::userControl() const {
 }
 
 void UserControlView::updateContent() {
+    // The control drew on its surface: show it without asking the control to paint again. While
+    // the control paints from this view's own paint, the pixels are drawn right after.
+    if (m_painting) {
+        return;
+    }
+    m_repaintAsked = true;
     update();
 }
 
