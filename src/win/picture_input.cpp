@@ -163,4 +163,16 @@ void checkPictureSize(long long width, long long height) {
     }
 }
 
+void checkIconDirectory(const PictureInput& input) {
+    constexpr std::uint64_t kHeaderBytes = 6;
+    constexpr std::uint64_t kEntryBytes = 16;
+    unsigned char head[kHeaderBytes] = {};
+    const std::unique_ptr<ByteReader> reader = input.open();
+    const std::size_t got = reader->read(head, sizeof head);
+    const std::uint64_t count = head[4] | (head[5] << 8);
+    if (got < sizeof head || count == 0 || reader->size() < kHeaderBytes + kEntryBytes * count) {
+        throw Error(ErrorNumber::InvalidPicture);
+    }
+}
+
 }  // namespace plivora

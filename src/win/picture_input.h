@@ -52,4 +52,10 @@ private:
 // is not positive, 7 when width x height exceeds kMaxPicturePixels.
 void checkPictureSize(long long width, long long height);
 
+// Checks that an icon or cursor file holds its whole directory (a 6-byte header whose last word
+// counts the images, then 16 bytes for each) before a decoder walks it: Error 481 when the file
+// is shorter or counts no image. QtGui's reader refuses such a file too, but only after it has
+// sought to and read each of up to 65535 missing entries one at a time.
+void checkIconDirectory(const PictureInput& input);
+
 }  // namespace plivora

@@ -26,10 +26,12 @@ Picture decode(const PictureInput& input, Origin origin) {
                     break;
                 }
                 return Picture(decodeWithQt(input, format));
-            case PictureFormat::Jpeg:
-            case PictureFormat::Bmp:
             case PictureFormat::Icon:
             case PictureFormat::Cursor:
+                checkIconDirectory(input);
+                return Picture(decodeWithQt(input, format));
+            case PictureFormat::Jpeg:
+            case PictureFormat::Bmp:
                 return Picture(decodeWithQt(input, format));
             case PictureFormat::Unknown:
                 break;
