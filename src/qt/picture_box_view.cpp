@@ -43,7 +43,15 @@ void PictureBoxView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect inside = contentsRect();
     painter.setClipRect(inside);
-    painter.drawPixmap(inside.topLeft(), m_pixmap);
+    if (m_pixmap.width() <= inside.width() && m_pixmap.height() <= inside.height()) {
+        painter.drawPixmap(inside.topLeft(), m_pixmap);
+        return;
+    }
+    // A picture drawn for a finer screen than this one (the logo of a box laid out at 120 DPI on
+    // a 96 DPI screen) is shrunk into the box, keeping its shape, rather than cut off.
+    const QSize fitted = m_pixmap.size().scaled(inside.size(), Qt::KeepAspectRatio);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(QRect(inside.topLeft(), fitted), m_pixmap);
 }
 
 // Mouse positions count from the top-left corner inside the border, where the picture starts.
