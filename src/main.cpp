@@ -14,6 +14,7 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Plivora"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.plivora.Plivora"));
     // The program's icon at every size drawn for it, for the task bar and for windows that have
     // no icon of their own.
     QIcon icon;

@@ -193,7 +193,12 @@ std::string programFolder() {
 }
 
 std::string settingsFolderFor(const std::string& programFolder) {
-    if (::access(programFolder.c_str(), W_OK) == 0) {
+    // An installed program lives in a folder of the system, which even a writable one (root's)
+    // must not collect files in.
+    const std::string folder0 = withTrailingSlash(programFolder);
+    const bool installed = folder0.rfind("/usr/", 0) == 0 || folder0.rfind("/opt/", 0) == 0 ||
+                           folder0 == "/bin/" || folder0 == "/sbin/";
+    if (!installed && ::access(programFolder.c_str(), W_OK) == 0) {
         return programFolder;
     }
     std::string base;

@@ -36,8 +36,9 @@ bool matchesPattern(const std::string& name, const std::string& patterns);
 std::string currentFolder();
 std::string programFolder();
 
-// Where the settings file lives: the program's folder when the program may write there (a
-// program run from a folder of its own), otherwise the user's configuration folder
+// Where the settings file lives: the program's folder when the program may write there and it is
+// not a system folder (a program run from a folder of its own), otherwise the user's
+// configuration folder
 // ($XDG_CONFIG_HOME/plivora, or ~/.config/plivora), created when missing.
 std::string settingsFolderFor(const std::string& programFolder);
 

@@ -187,6 +187,8 @@ TEST(SettingsFolder, AWritableProgramFolderKeepsTheFileBesideTheProgram) {
     ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
     EXPECT_EQ(settingsFolderFor(root + "/no-such-folder"), root + "/config/plivora");
     EXPECT_TRUE(std::filesystem::is_directory(root + "/config/plivora"));
+    // An installed program's folder never holds the file, even for a user who may write there.
+    EXPECT_EQ(settingsFolderFor("/usr/bin"), root + "/config/plivora");
     ::unsetenv("XDG_CONFIG_HOME");
     std::filesystem::remove_all(root);
 }
