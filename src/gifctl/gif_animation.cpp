@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <optional>
 #include <span>
+#include <utility>
 
 #include "gifctl/frame_files.h"
 #include "win/error.h"
@@ -183,9 +184,10 @@ void GifAnimation::loadFramePictures() {
         {
             FrameFileRemover remover(name);
             Picture picture = m_loader(name);
-            // A picture may decode lazily; take its pixels while the file is still there.
+            // A picture may decode lazily; take its pixels while the file is still there. The
+            // picture is not needed afterwards, so its pixels become the bitmap's without a copy.
             if (!picture.isNull()) {
-                bitmap = m_gdi.createBitmapFromImage(picture.fullImage());
+                bitmap = m_gdi.createBitmapFromImage(std::move(picture).takeFullImage());
             }
         }
         if (!bitmap) {

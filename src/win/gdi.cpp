@@ -84,6 +84,17 @@ std::uint32_t GdiContext::State::makeBitmap(int width, int height, int bitsPerPi
     return handle;
 }
 
+std::uint32_t GdiContext::State::adoptColourImage(Image image) {
+    Bitmap bitmap;
+    bitmap.width = image.width;
+    bitmap.height = image.height;
+    bitmap.bitsPerPixel = 32;
+    bitmap.colour = std::move(image);
+    std::uint32_t handle = newHandle();
+    bitmaps.emplace(handle, std::move(bitmap));
+    return handle;
+}
+
 GdiContext::GdiContext() : m_state(std::make_unique<State>()) {
     State& s = *m_state;
     s.stockBitmap = s.makeBitmap(1, 1, 1);
@@ -396,20 +407,33 @@ const Image& GdiContext::surfaceImage(SurfaceId surface) const {
     return m_state->bitmaps.at(it->second.bitmap).colour;
 }
 
+namespace {
+
+// An image a colour bitmap can be made from: not empty, no larger than a bitmap may be, and with
+// exactly one pixel per place.
+bool canBecomeBitmap(const Image& image) {
+    return sizeIsAllowed(image.width, image.height) &&
+           image.pixels.size() ==
+               static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
+}
+
+}  // namespace
+
 HBITMAP GdiContext::createBitmapFromImage(const Image& image) {
-    State& s = *m_state;
-    if (image.isNull() || image.pixels.size() != static_cast<std::size_t>(image.width) *
-                                                     static_cast<std::size_t>(image.height)) {
+    if (!canBecomeBitmap(image)) {
         return {};
     }
-    std::uint32_t handle = s.makeBitmap(image.width, image.height, 32);
-    if (handle == 0) {
+    return createBitmapFromImage(Image(image));
+}
+
+HBITMAP GdiContext::createBitmapFromImage(Image&& image) {
+    if (!canBecomeBitmap(image)) {
         return {};
     }
-    State::Bitmap& bitmap = s.bitmaps[handle];
-    std::transform(image.pixels.begin(), image.pixels.end(), bitmap.colour.pixels.begin(),
-                   [](std::uint32_t argb) { return argb | 0xFF000000u; });
-    return HBITMAP{handle};
+    for (std::uint32_t& pixel : image.pixels) {
+        pixel |= 0xFF000000u;
+    }
+    return HBITMAP{m_state->adoptColourImage(std::move(image))};
 }
 
 HBITMAP GdiContext::selectedBitmap(HDC hdc) const {

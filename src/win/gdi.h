@@ -209,8 +209,10 @@ public:
     const Image& surfaceImage(SurfaceId surface) const;
 
     // A colour bitmap holding an image, every pixel made opaque; null for an empty or too large
-    // image. A decoded picture becomes drawable this way.
+    // image. A decoded picture becomes drawable this way. The overload taking an rvalue takes over
+    // the image's pixel memory instead of copying it.
     HBITMAP createBitmapFromImage(const Image& image);
+    HBITMAP createBitmapFromImage(Image&& image);
     // The bitmap selected into a DC (a window DC's surface bitmap); null for the screen.
     HBITMAP selectedBitmap(HDC hdc) const;
     std::optional<BitmapInfo> bitmapInfo(HBITMAP bitmap) const;

@@ -18,7 +18,7 @@ struct GdiContext::State {
         int width = 0;
         int height = 0;
         int bitsPerPixel = 0;
-        Image colour;                    // 32-bit: 0xFFRRGGBB pixels
+        Image colour;                    // 32-bit: 0xFFRRGGBB pixels, always opaque
         std::vector<std::uint8_t> bits;  // 1-bit: one byte per pixel, 0 or 1
         std::uint32_t selectedInto = 0;  // the DC holding it; stock bitmaps are not tracked
         std::uint32_t surface = 0;       // the surface owning it, if any
@@ -84,6 +84,8 @@ struct GdiContext::State {
 
     // A new bitmap of the given format, or 0 when the size is negative or too large.
     std::uint32_t makeBitmap(int width, int height, int bitsPerPixel);
+    // A new colour bitmap that takes over an image's pixels, which must all be opaque already.
+    std::uint32_t adoptColourImage(Image image);
 };
 
 // The bit a colour gives on a monochrome bitmap: white (1) when the components add up to at least

@@ -15,6 +15,7 @@ public:
     int height() const override { return m_image.height; }
     const Image& fullImage() override { return m_image; }
     const Image& imageForSize(int, int) override { return m_image; }
+    Image takeFullImage() override { return std::move(m_image); }
 
 private:
     Image m_image;
@@ -45,6 +46,15 @@ const Image& Picture::fullImage() const {
 
 const Image& Picture::imageForSize(int widthPx, int heightPx) const {
     return m_source ? m_source->imageForSize(widthPx, heightPx) : emptyImage();
+}
+
+Image Picture::takeFullImage() && {
+    std::shared_ptr<PictureSource> source = std::move(m_source);
+    if (!source) {
+        return {};
+    }
+    // Only a source no other picture shares may give up its pixels.
+    return source.use_count() == 1 ? source->takeFullImage() : source->fullImage();
 }
 
 }  // namespace plivora

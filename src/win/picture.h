@@ -30,6 +30,10 @@ public:
     // Pixels good enough to draw the picture at widthPx x heightPx: a reduced-scale decode no
     // smaller than the request where the picture has one, otherwise the full pixels.
     const Image& imageForSize(int widthPx, int heightPx) const;
+    // The full pixels for a caller that is done with the picture: handed over without a copy when
+    // no other copy of the picture shares its data and the source can give them up, copied
+    // otherwise. The picture is null afterwards.
+    Image takeFullImage() &&;
 
     // Two pictures are the same when they share their data.
     bool operator==(const Picture& other) const { return m_source == other.m_source; }
@@ -47,6 +51,9 @@ public:
     virtual int height() const = 0;
     virtual const Image& fullImage() = 0;
     virtual const Image& imageForSize(int widthPx, int heightPx) = 0;
+    // The full pixels for an owner that is about to drop the source; a source that holds them
+    // whole may move them out. The source is not used again afterwards.
+    virtual Image takeFullImage() { return fullImage(); }
 };
 
 }  // namespace plivora
