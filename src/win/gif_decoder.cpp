@@ -87,17 +87,19 @@ std::array<std::uint32_t, 256> makePalette(const ColorMapObject& table, int tran
     return palette;
 }
 
+// Turns a row of colour indexes into pixels.
+void convertRow(const GifPixelType* indexes, std::size_t count,
+                const std::array<std::uint32_t, 256>& palette, std::uint32_t* out) {
+    for (std::size_t x = 0; x < count; ++x) {
+        out[x] = palette[indexes[x]];
+    }
+}
+
 // The stream order of the rows of an interlaced image: every 8th row from 0, every 8th from 4,
 // every 4th from 2, every 2nd from 1.
-std::vector<int> rowOrder(int height, bool interlaced) {
+std::vector<int> interlacedRowOrder(int height) {
     std::vector<int> order;
     order.reserve(static_cast<std::size_t>(height));
-    if (!interlaced) {
-        for (int y = 0; y < height; ++y) {
-            order.push_back(y);
-        }
-        return order;
-    }
     static constexpr int kStart[] = {0, 4, 2, 1};
     static constexpr int kStep[] = {8, 8, 4, 2};
     for (int pass = 0; pass < 4; ++pass) {
@@ -120,16 +122,37 @@ Image decodeImage(GifFileType* gif, int transparentIndex) {
     }
     const auto palette = makePalette(*table, transparentIndex);
 
-    Image image(desc.Width, desc.Height);
-    std::vector<GifPixelType> line(static_cast<std::size_t>(desc.Width));
-    for (int y : rowOrder(desc.Height, desc.Interlace)) {
-        if (DGifGetLine(gif, line.data(), desc.Width) == GIF_ERROR) {
+    const int width = desc.Width;
+    const int height = desc.Height;
+    const auto rowLength = static_cast<std::size_t>(width);
+    std::vector<GifPixelType> line(rowLength);
+    Image image;
+    image.width = width;
+    image.height = height;
+    if (desc.Interlace) {
+        // The rows arrive out of order: the pixels are laid out whole first, and every row is
+        // written in its place as it comes.
+        image.pixels.assign(rowLength * static_cast<std::size_t>(height), 0xFF000000u);
+        for (int y : interlacedRowOrder(height)) {
+            if (DGifGetLine(gif, line.data(), width) == GIF_ERROR) {
+                fail(gif->Error);
+            }
+            convertRow(line.data(), rowLength, palette,
+                       image.pixels.data() + static_cast<std::size_t>(y) * rowLength);
+        }
+        return image;
+    }
+    // The rows arrive top to bottom: each is appended as it comes, so the image's memory is
+    // written in one pass rather than filled whole and then written again. Every row is complete
+    // or the decode fails: an image whose data ends early is an error, never a partial picture.
+    image.pixels.reserve(rowLength * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        if (DGifGetLine(gif, line.data(), width) == GIF_ERROR) {
             fail(gif->Error);
         }
-        std::uint32_t* out = image.pixels.data() + static_cast<std::size_t>(y) * desc.Width;
-        for (int x = 0; x < desc.Width; ++x) {
-            out[x] = palette[line[static_cast<std::size_t>(x)]];
-        }
+        const std::size_t start = image.pixels.size();
+        image.pixels.resize(start + rowLength);
+        convertRow(line.data(), rowLength, palette, image.pixels.data() + start);
     }
     return image;
 }
