@@ -9,6 +9,10 @@
 #include "thumbs/module1.h"
 #include "win/error.h"
 #include "win/picture_loader.h"
+#include "win/picture_prefetcher.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace plivora {
 
@@ -79,13 +83,26 @@ void Form1::ViewAllImages() {
             thumbs.cmdPrevious.setVisible(true);
         }
     };
+    // The pictures of this page are decoded a few ahead on a second thread where the host allows
+    // it, while this thread places each one in list order and lets events run after each.
+    const int first = p.intNextFileIndex;
+    const int last =
+        std::min(count, std::min(kMostFiles, (first - 1) / kThumbnailsPerPage * kThumbnailsPerPage +
+                                                 kThumbnailsPerPage));
+    std::vector<std::string> planned;
+    for (int i = first; i <= last; ++i) {
+        planned.push_back(p.sCurPath + File1.list(i - 1));
+    }
+    PicturePrefetcher pictures(std::move(planned), host().allowsBackgroundWork(), LoadPicture);
+
     // The loop's end is taken once; the entries are read at each position, as they are then (the
     // handlers that DoEvents runs may change the list under a page fill).
-    for (int i = p.intNextFileIndex; i <= count; ++i) {
+    for (int i = first; i <= count; ++i) {
         const std::string key = File1.list(i - 1);
         bool loaded = false;
         errors.run([&] {
-            thumbs.imgShadow.setPicture(LoadPicture(p.sCurPath + key));
+            thumbs.imgShadow.setPicture(
+                pictures.take(static_cast<std::size_t>(i - first), p.sCurPath + key));
             loaded = true;
         });
         if (loaded) {

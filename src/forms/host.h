@@ -58,6 +58,9 @@ public:
     virtual void timerChanged(TimerControl& timer) = 0;  // start, restart or stop its ticks
     virtual void timerDestroyed(TimerControl& timer) = 0;
     virtual void doEvents() = 0;
+    // Whether work such as decoding the next pictures may run on a second thread. A host that
+    // must stay deterministic (the headless one) answers false and everything runs in turn.
+    virtual bool allowsBackgroundWork() const { return false; }
     virtual void beep() = 0;
     virtual void quit() = 0;  // ends the program at once
 

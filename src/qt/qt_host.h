@@ -71,6 +71,7 @@ public:
     void timerDestroyed(TimerControl& timer) override;
     // Runs the pending events; throws ProgramEnding when the program ends meanwhile.
     void doEvents() override;
+    bool allowsBackgroundWork() const override { return true; }
     void beep() override;
     // Ends the program at once: the windows go off the screen, the event loop is told to stop,
     // and from now on no view raises an event, no timer ticks and DoEvents unwinds its caller.

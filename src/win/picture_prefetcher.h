@@ -1,0 +1,57 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "win/error.h"
+#include "win/picture.h"
+
+namespace plivora {
+
+// Loads a run of pictures in order, a few ahead of the one the caller asks for, on a thread of its
+// own, so that decoding the next pictures overlaps with the caller's work on the current one. The
+// caller takes the pictures in order on its own thread; a picture that failed to load gives the
+// loader's Error when taken. Without a thread (background false) each picture is loaded when
+// taken. Destroying the prefetcher stops the thread after the picture it is decoding.
+class PicturePrefetcher {
+public:
+    using Loader = std::function<Picture(const std::string& path)>;
+
+    PicturePrefetcher(std::vector<std::string> paths, bool background, Loader loader,
+                      std::size_t lookahead = 3);
+    ~PicturePrefetcher();
+    PicturePrefetcher(const PicturePrefetcher&) = delete;
+    PicturePrefetcher& operator=(const PicturePrefetcher&) = delete;
+
+    // The picture of entry `index` of the run, which must be `path`; a path that differs from the
+    // planned one (the list changed meanwhile) is loaded now. Throws the loader's Error.
+    Picture take(std::size_t index, const std::string& path);
+
+private:
+    struct Result {
+        std::optional<Picture> picture;
+        std::optional<Error> error;
+        bool done = false;
+    };
+
+    void work();
+    static void loadInto(const Loader& loader, const std::string& path, Result& result);
+
+    std::vector<std::string> m_paths;
+    Loader m_loader;
+    std::size_t m_lookahead;
+    std::vector<Result> m_results;
+    std::size_t m_taken = 0;  // entries before this one were taken
+    bool m_stop = false;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::thread m_thread;
+};
+
+}  // namespace plivora

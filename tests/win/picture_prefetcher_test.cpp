@@ -1,0 +1,67 @@
+#include "win/picture_prefetcher.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace plivora {
+namespace {
+
+// A loader that makes a picture as wide as the number in the path, and fails for "bad".
+Picture fakeLoad(const std::string& path, std::atomic<int>& calls) {
+    ++calls;
+    if (path == "bad") {
+        throw Error(ErrorNumber::InvalidPicture);
+    }
+    return Picture(Image(std::stoi(path), 1));
+}
+
+TEST(PicturePrefetcher, GivesEveryPictureInOrderWithOrWithoutAThread) {
+    for (bool background : {false, true}) {
+        SCOPED_TRACE(background);
+        std::atomic<int> calls = 0;
+        const std::vector<std::string> paths = {"1", "2", "bad", "4", "5", "6", "7"};
+        PicturePrefetcher pictures(
+            paths, background, [&](const std::string& p) { return fakeLoad(p, calls); }, 2);
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            if (paths[i] == "bad") {
+                try {
+                    pictures.take(i, paths[i]);
+                    FAIL() << "a failed load gave a picture";
+                } catch (const Error& error) {
+                    EXPECT_EQ(error.number(), ErrorNumber::InvalidPicture);
+                }
+                continue;
+            }
+            EXPECT_EQ(pictures.take(i, paths[i]).width(), std::stoi(paths[i]));
+        }
+        EXPECT_EQ(calls.load(), 7);  // each picture decoded once
+    }
+}
+
+TEST(PicturePrefetcher, AChangedEntryIsLoadedAsItIsNow) {
+    std::atomic<int> calls = 0;
+    PicturePrefetcher pictures({"1", "2", "3"}, true,
+                               [&](const std::string& p) { return fakeLoad(p, calls); });
+    EXPECT_EQ(pictures.take(0, "1").width(), 1);
+    EXPECT_EQ(pictures.take(1, "9").width(), 9);  // the list changed under the fill
+    EXPECT_EQ(pictures.take(2, "3").width(), 3);
+    EXPECT_EQ(pictures.take(3, "12").width(), 12);  // beyond the planned run
+}
+
+TEST(PicturePrefetcher, StoppingEarlyDoesNotWaitForTheWholeRun) {
+    std::atomic<int> calls = 0;
+    std::vector<std::string> paths(200, "3");
+    {
+        PicturePrefetcher pictures(
+            paths, true, [&](const std::string& p) { return fakeLoad(p, calls); }, 3);
+        EXPECT_EQ(pictures.take(0, "3").width(), 3);
+    }
+    // The thread decodes at most the lookahead beyond what was taken.
+    EXPECT_LE(calls.load(), 5);
+}
+
+}  // namespace
+}  // namespace plivora
