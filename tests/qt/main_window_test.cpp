@@ -5,15 +5,18 @@
 #include <fstream>
 #include <memory>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/form1.h"
@@ -255,6 +258,25 @@ TEST_F(MainWindowTest, ClipboardTakesTextAndFiles) {
     ASSERT_NE(mime, nullptr);
     EXPECT_EQ(mime->urls(),
               QList<QUrl>{QUrl::fromLocalFile(fileNameToQString(picturesDir + "/b.gif"))});
+}
+
+TEST_F(MainWindowTest, ThePictureMenuCopiesThePathToTheRealClipboard) {
+    form1().File1.setListIndex(1);  // b.gif
+    QGuiApplication::clipboard()->clear();
+    bool chosen = false;
+    // The menu runs its own event loop; choose its command once it is up.
+    QTimer::singleShot(50, [&] {
+        QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(menu->actions().size(), 1);
+        EXPECT_EQ(menu->actions().front()->text(), QStringLiteral(" Copy shortcut"));
+        chosen = true;
+        menu->setActiveAction(menu->actions().front());
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    form1().imgShow.raiseMouseDown(MouseButton::Right, 0, 10, 10);
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), fileNameToQString(picturesDir + "/b.gif"));
 }
 
 }  // namespace
