@@ -52,6 +52,21 @@ TEST_F(CommandsTest, PlayHideAndTheStopFace) {
     EXPECT_EQ(f.cmdShowAni.picture(), f.imgHideAniGif.picture());
 }
 
+TEST_F(CommandsTest, AnotherFileWhilePlayingKeepsTheStopFace) {
+    writeBmp(picturesDir + "/a.bmp", 4, 4);
+    writeBmp(picturesDir + "/b.bmp", 4, 4);
+    start();
+    Form1& f = form1();
+    f.File1.setListIndex(0);
+    f.cmdPlayGif.raiseClick();
+    f.File1.setListIndex(1);  // the new file replaces the animation
+    EXPECT_FALSE(f.AnimatedGifCtl1.Timer1.isRunning());
+    EXPECT_EQ(f.cmdPlayGif.picture(), f.imgStopPoint.picture());
+    f.cmdPlayGif.raiseClick();
+    EXPECT_EQ(f.blGifPlaying, kFalse);
+    EXPECT_EQ(f.cmdPlayGif.picture(), f.imgPlayPoint.picture());
+}
+
 TEST_F(CommandsTest, ThePictureMenuNeedsARightClickAndAChosenFile) {
     writeBmp(picturesDir + "/a.bmp", 4, 4);
     writeFile(picturesDir + "/b.gif", "not a picture");
