@@ -1,0 +1,565 @@
+#!/usr/bin/env python3
+"""End-to-end journeys: the real plivora program on a private X desktop, driven as a person would.
+
+    journeys.py --program PATH --output FOLDER [unittest arguments, e.g. Journeys.test_tiny_mode]
+
+Each journey starts a fresh Xvfb with openbox, copies the program into a scratch folder (its
+settings file is written beside it), makes the pictures it needs, clicks and types with xdotool,
+and checks window titles, window places, screen pixels, the clipboard and the files left behind.
+Screenshots of each step go to FOLDER/<journey>/, with the program's output beside them.
+
+Exit code 77 means the X tools are missing (CTest counts the run as skipped).
+"""
+
+import argparse
+import os
+import shutil
+import struct
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from desktop import (  # noqa: E402
+    Desktop,
+    JourneyError,
+    Plivora,
+    make_picture_series,
+    make_pictures,
+    missing_tools,
+    wait_for,
+)
+
+SKIP_EXIT_CODE = 77
+
+# Set from the command line before the journeys run.
+PROGRAM = None
+OUTPUT = None
+
+# The main window's client area at 96 DPI (5928 x 3300 twips), and its vertical arrangement.
+MAIN_CLIENT = (395, 220)
+VERTICAL_CLIENT = (220, 395)
+
+# Control places in client pixels (twips / 15), from the main window's designed layout.
+FILE_LIST = (176, 40, 97, 141)
+PICTURE_AREA = (8, 40, 161, 145)
+LABELS_FRAME = (0, 192, 393, 25)
+ANIMATION = (16, 88, 145, 89)
+BUTTON_SHAPE = (16, 0, 41, 17)
+BUTTON_SHAPE_VERTICAL = (8, 0, 41, 17)
+BUTTON_TINY = (56, 0, 33, 17)
+BUTTON_VIEW_ALL = (80, 16, 57, 17)
+BUTTON_PLAY = (136, 16, 20, 17)
+BUTTON_SHOW_ANIMATION = (136, 0, 20, 17)
+
+# The thumbnail window's controls, in its client pixels.
+THUMB_BACK = (8, 80, 41, 17)
+THUMB_NEXT = (48, 80, 41, 17)
+THUMB_SWAP = (6, 8, 20, 17)
+THUMB_PAGE_LABEL = (6, 120, 25, 25)
+THUMB_LIST_LEFT = 32
+
+SETTINGS_RECORD_LENGTH = 55
+
+# Solid marker colours that the thumbnail journey looks for on screen.
+MAGENTA = (255, 0, 255)
+YELLOW = (255, 255, 0)
+ORANGE = (255, 140, 0)
+GREEN = (0, 160, 0)
+
+
+def centre(rect):
+    x, y, width, height = rect
+    return x + width // 2, y + height // 2
+
+
+def settings_records(path):
+    with open(path, "rb") as settings:
+        data = settings.read()
+    records = []
+    for at in range(0, len(data) - SETTINGS_RECORD_LENGTH + 1, SETTINGS_RECORD_LENGTH):
+        record = data[at : at + SETTINGS_RECORD_LENGTH]
+        top, left = struct.unpack("<ii", record[17:25])
+        records.append(
+            {
+                "section": record[:17].decode("latin-1").strip(" \0"),
+                "top": top,
+                "left": left,
+                "value": record[25:].decode("latin-1").strip(" \0"),
+            }
+        )
+    return data, records
+
+
+class Journeys(unittest.TestCase):
+    """One test per journey; each has a desktop, a program copy and pictures of its own."""
+
+    def setUp(self):
+        self.journey = self.id().rsplit(".", 1)[-1].removeprefix("test_")
+        self.shots = os.path.join(OUTPUT, self.journey)
+        shutil.rmtree(self.shots, ignore_errors=True)
+        os.makedirs(self.shots)
+        self.scratch = tempfile.mkdtemp(prefix=f"plivora-e2e-{self.journey}-")
+        self.addCleanup(shutil.rmtree, self.scratch, ignore_errors=True)
+
+        self.program = os.path.join(self.scratch, "program", "plivora")
+        os.makedirs(os.path.dirname(self.program))
+        shutil.copy2(PROGRAM, self.program)
+        self.pictures = os.path.join(self.scratch, "pictures")
+        os.makedirs(self.pictures)
+        self.temp = os.path.join(self.scratch, "tmp")
+        os.makedirs(self.temp, mode=0o700)
+
+        self.desktop = Desktop(os.path.join(self.scratch, "desktop"))
+        self.addCleanup(self.desktop.stop)
+        self.desktop.start()
+        self.runs = []
+        self.step = 0
+
+    def tearDown(self):
+        for run in self.runs:
+            run.stop()
+        for number, run in enumerate(self.runs, start=1):
+            faults = run.faults()
+            self.assertEqual(
+                faults, [], f"run {number} of the program reported faults; see {run.log_path}"
+            )
+
+    # ---- Helpers ----
+
+    def launch(self):
+        run = Plivora(
+            self.desktop,
+            self.program,
+            self.pictures,
+            self.temp,
+            os.path.join(self.shots, f"program-run{len(self.runs) + 1}.log"),
+        )
+        self.runs.append(run)
+        run.start()
+        window = run.wait_main_window()
+        # The first paint follows the map; the title is set before the window is shown.
+        self.desktop.wait_window_name(window, Plivora.MAIN_TITLE)
+        return run, window
+
+    def shot(self, name, image=None):
+        """Saves the screen (or an image) as the journey's next numbered screenshot."""
+        self.step += 1
+        path = os.path.join(self.shots, f"{self.step:02d}-{name}.png")
+        (image or self.desktop.grab()).save_png(path)
+        return path
+
+    def window_with_frame(self, window):
+        place = self.desktop.place(window)
+        left, right, top, bottom = self.desktop.frame_extents(window)
+        return self.desktop.grab(
+            place.x - left, place.y - top, place.width + left + right, place.height + top + bottom
+        )
+
+    def assert_position_record(self, record, outer):
+        """The settings file's position record holds a window's outer top-left in twips."""
+        self.assertEqual(record["section"], "[Form1Pos]")
+        self.assertEqual((record["left"], record["top"]), (outer[0] * 15, outer[1] * 15))
+
+    def click(self, window, rect, button=1):
+        self.desktop.click_in(window, *centre(rect), button=button)
+
+    def close_politely(self, run, window):
+        self.desktop.run(["wmctrl", "-i", "-c", hex(window)])
+        self.assertEqual(run.wait_exit(), 0, "the program's exit code after a polite close")
+
+    def assert_client_size(self, window, expected, tolerance=0, what="client size"):
+        def fits():
+            place = self.desktop.place(window)
+            return (
+                abs(place.width - expected[0]) <= tolerance
+                and abs(place.height - expected[1]) <= tolerance
+            )
+
+        try:
+            wait_for(fits, 10.0, f"the {what} {expected[0]} x {expected[1]}")
+        except JourneyError as error:
+            raise JourneyError(f"{error}; the window is {self.desktop.place(window)}") from None
+
+    def region_changes(self, window, rect, before, what, timeout=10.0):
+        """Waits until a client region differs from the image before, and returns it."""
+        state = {}
+
+        def changed():
+            state["now"] = self.desktop.grab_client(window, *rect)
+            return not state["now"].same_as(before)
+
+        wait_for(changed, timeout, f"{what} to change")
+        return state["now"]
+
+    # ---- Journey 1: browse, title, labels, position kept ----
+
+    def test_browse_and_keep_place(self):
+        desktop = self.desktop
+        make_pictures(
+            self.pictures,
+            [
+                ("autumn.jpg", ["-size", "320x240", "radial-gradient:orange-darkred"]),
+                ("harbour.bmp", ["-size", "120x90", "gradient:skyblue-navy"]),
+                ("meadow.gif", ["-size", "100x80", "gradient:yellowgreen-darkgreen"]),
+            ],
+        )
+        with open(os.path.join(self.pictures, "notes.txt"), "w") as notes:
+            notes.write("not a picture\n")
+        self.assertFalse(os.path.exists(os.path.join(os.path.dirname(self.program), "qeliv.ini")))
+
+        run, window = self.launch()
+        self.assert_client_size(window, MAIN_CLIENT)
+        labels_empty = desktop.grab_client(window, *LABELS_FRAME)
+        self.shot("started")
+
+        # The first file of the list, then the arrow keys through the others.
+        x, y, _, _ = FILE_LIST
+        desktop.click_in(window, x + 30, y + 8)
+        desktop.wait_window_name(window, os.path.join(self.pictures, "autumn.jpg"))
+        labels_autumn = self.region_changes(window, LABELS_FRAME, labels_empty, "the labels")
+        # The 320 x 240 picture is scaled to the area's width; above the animation surface, which
+        # stands over the lower part of the area, it is all orange and red.
+        px, py, pw, _ = PICTURE_AREA
+        picture = desktop.grab_client(window, px, py, pw, ANIMATION[1] - py)
+        reddish = sum(1 for r, g, b in picture.pixels() if r > 120 and b < 90 and r > g + 30)
+        self.assertGreater(reddish / (picture.width * picture.height), 0.9, "the picture area")
+        self.shot("autumn")
+        self.shot("main-window", self.window_with_frame(window))
+
+        desktop.key("Down")
+        desktop.wait_window_name(window, os.path.join(self.pictures, "harbour.bmp"))
+        labels_harbour = self.region_changes(window, LABELS_FRAME, labels_autumn, "the labels")
+        self.shot("harbour")
+        desktop.key("Down")
+        desktop.wait_window_name(window, os.path.join(self.pictures, "meadow.gif"))
+        self.region_changes(window, LABELS_FRAME, labels_harbour, "the labels")
+        # The text file is not in the list: a further Down stays on the last picture.
+        desktop.key("Down")
+        time.sleep(0.3)
+        self.assertEqual(desktop.window_name(window), os.path.join(self.pictures, "meadow.gif"))
+        desktop.key("Up")
+        desktop.wait_window_name(window, os.path.join(self.pictures, "harbour.bmp"))
+
+        # Move the window and close it: its place is written to the settings file.
+        start = desktop.place(window)
+        desktop.xdotool("windowmove", window, 300, 200)
+        moved = wait_for(
+            lambda: (p := desktop.place(window)) and (p.x, p.y) != (start.x, start.y) and p,
+            10.0,
+            "the window to move",
+        )
+        outer = desktop.outer_top_left(window)
+        self.assertEqual(outer, (300, 200), "the frame's place after the move")
+        time.sleep(0.2)  # the program takes the move from the window system's notice
+        self.shot("moved")
+        self.close_politely(run, window)
+
+        data, records = settings_records(run.settings_file)
+        self.assertEqual(len(data), 2 * SETTINGS_RECORD_LENGTH, "the settings file's size")
+        self.assertEqual(data[55:65], b"[Form1Pos]")
+        self.assert_position_record(records[1], outer)
+
+        run, window = self.launch()
+        again = desktop.place(window)
+        self.shot("restarted")
+        self.assertEqual(
+            (again.x, again.y), (moved.x, moved.y), "the window comes back at its place"
+        )
+        self.close_politely(run, window)
+
+    # ---- Journey 2: an animated GIF plays, stops, hides and shows ----
+
+    def test_animated_gif(self):
+        desktop = self.desktop
+        make_pictures(
+            self.pictures,
+            [
+                (
+                    "dance.gif",
+                    ["-delay", "20", "-size", "60x40", "xc:red", "xc:lime", "xc:blue"]
+                    + ["-loop", "0"],
+                ),
+                ("still.bmp", ["-size", "30x30", "xc:gray50"]),
+            ],
+        )
+        temp_before = os.stat(self.temp).st_mtime_ns
+        run, window = self.launch()
+        x, y, _, _ = FILE_LIST
+        desktop.click_in(window, x + 30, y + 8)
+        desktop.wait_window_name(window, os.path.join(self.pictures, "dance.gif"))
+
+        # A point inside the animation surface where the 60 x 40 frames are drawn.
+        ax, ay, _, _ = ANIMATION
+        probe = (ax + 20, ay + 15, 20, 10)
+
+        def colour():
+            image = desktop.grab_client(window, *probe)
+            for name, rgb in (("red", (255, 0, 0)), ("green", (0, 255, 0)), ("blue", (0, 0, 255))):
+                if image.share_near(rgb, 30) > 0.9:
+                    return name
+            return "other"
+
+        wait_for(lambda: colour() == "red", 10.0, "the first frame (red) on the animation surface")
+        self.shot("loaded")
+        self.assertEqual(os.listdir(self.temp), [], "frame files left after the load")
+        self.assertNotEqual(
+            os.stat(self.temp).st_mtime_ns, temp_before, "the frame files go through TMPDIR"
+        )
+
+        self.click(window, BUTTON_PLAY)
+        # A grab takes about as long as a frame, longer on a busy machine: the pauses between
+        # samples step through the 0.6 s cycle so that the samples do not keep meeting one frame.
+        seen = []
+        deadline = time.monotonic() + 20.0
+        while time.monotonic() < deadline and len(set(seen) - {"other"}) < 3:
+            seen.append(colour())
+            time.sleep((len(seen) * 0.618) % 1.0 * 0.3)
+        self.shot("playing")
+        self.assertGreaterEqual(
+            len(set(seen) - {"other"}), 3, f"colours seen while playing: {seen}"
+        )
+
+        self.click(window, BUTTON_PLAY)  # the same button stops
+        time.sleep(0.3)
+        stopped = [colour()]
+        deadline = time.monotonic() + 1.0
+        while time.monotonic() < deadline:
+            stopped.append(colour())
+        self.assertEqual(len(set(stopped)), 1, f"colours seen after stop: {stopped}")
+        self.assertNotEqual(stopped[0], "other")
+        self.shot("stopped")
+
+        surface = desktop.grab_client(window, *ANIMATION)
+        self.click(window, BUTTON_SHOW_ANIMATION)
+        hidden = self.region_changes(window, ANIMATION, surface, "the animation surface")
+        # Hidden: the window's background shows where the surface was (the picture is elsewhere).
+        background = desktop.grab_client(window, 300, 25, 4, 4).pixel(1, 1)
+        self.assertGreater(hidden.share_near(background, 8), 0.95, "the hidden surface's place")
+        self.shot("hidden")
+
+        self.click(window, BUTTON_SHOW_ANIMATION)
+        wait_for(lambda: colour() != "other", 10.0, "the animation surface to show again")
+        self.shot("shown-again")
+
+        self.close_politely(run, window)
+        self.assertEqual(os.listdir(self.temp), [], "the temporary folder after the program ended")
+
+    # ---- Journey 3: the thumbnail window, its pages, picking and the copied path ----
+
+    def test_thumbnails(self):
+        desktop = self.desktop
+        # 130 pictures: two full pages and ten on the third. Marked ones are solid colours that
+        # can be found on screen; the others are gradients of blue and cyan.
+        colours = {0: MAGENTA, 59: GREEN, 60: YELLOW, 120: ORANGE}
+        specs = []
+        for index in range(130):
+            if index in colours:
+                specs.append("xc:rgb({},{},{})".format(*colours[index]))
+            else:
+                shade = 60 + index
+                specs.append(f"gradient:rgb(0,{shade},230)-rgb(20,230,{shade + 60})")
+        make_picture_series(self.pictures, "pic%03d.bmp", specs, size="48x48")
+
+        run, window = self.launch()
+        # Move the main window (which stays on top) off the thumbnail window's buttons.
+        desktop.xdotool("windowmove", window, 860, 540)
+        wait_for(lambda: desktop.place(window).x >= 860, 10.0, "the main window to move")
+
+        self.click(window, BUTTON_VIEW_ALL)
+        thumbs = desktop.wait_window("^View All$", 30.0, "the thumbnail window")
+        wait_for(
+            lambda: "_NET_WM_STATE_MAXIMIZED_VERT" in desktop.window_state(thumbs)
+            and "_NET_WM_STATE_MAXIMIZED_HORZ" in desktop.window_state(thumbs),
+            10.0,
+            "the thumbnail window to be maximised",
+        )
+
+        def list_image():
+            place = desktop.place(thumbs)
+            width = place.width - THUMB_LIST_LEFT
+            return desktop.grab_client(thumbs, THUMB_LIST_LEFT, 0, width, 500)
+
+        def shows(*wanted, absent=()):
+            image = list_image()
+            return all(image.count_near(c, 20) > 1000 for c in wanted) and all(
+                image.count_near(c, 20) < 50 for c in absent
+            )
+
+        wait_for(lambda: shows(MAGENTA, GREEN, absent=(YELLOW,)), 60.0, "page 1 of the thumbnails")
+        label_page1 = desktop.grab_client(thumbs, *THUMB_PAGE_LABEL)
+        self.shot("page1")
+
+        self.click(thumbs, THUMB_NEXT)
+        wait_for(lambda: shows(YELLOW, absent=(MAGENTA, ORANGE)), 60.0, "page 2 of the thumbnails")
+        label_page2 = self.region_changes(thumbs, THUMB_PAGE_LABEL, label_page1, "the page label")
+        self.shot("page2")
+
+        self.click(thumbs, THUMB_NEXT)
+        wait_for(lambda: shows(ORANGE, absent=(YELLOW, MAGENTA)), 60.0, "page 3 of the thumbnails")
+        label_page3 = self.region_changes(thumbs, THUMB_PAGE_LABEL, label_page2, "the page label")
+        self.shot("page3")
+
+        self.click(thumbs, THUMB_BACK)
+        wait_for(lambda: shows(YELLOW, absent=(ORANGE, MAGENTA)), 10.0, "page 2 again")
+        wait_for(
+            lambda: desktop.grab_client(thumbs, *THUMB_PAGE_LABEL).same_as(label_page2),
+            10.0,
+            "the page label of page 2 again",
+        )
+        self.click(thumbs, THUMB_BACK)
+        wait_for(lambda: shows(MAGENTA, absent=(YELLOW, ORANGE)), 10.0, "page 1 again")
+        self.assertFalse(desktop.grab_client(thumbs, *THUMB_PAGE_LABEL).same_as(label_page3))
+        self.shot("thumbnails")
+
+        # A left click on a thumbnail picks it: the caption names the file.
+        place = desktop.place(thumbs)
+        at = list_image().find(MAGENTA, 20)
+        self.assertIsNotNone(at, "the magenta thumbnail on page 1")
+        first = os.path.join(self.pictures, "pic000.bmp")
+        desktop.click_at(place.x + THUMB_LIST_LEFT + at[0], place.y + at[1])
+        desktop.wait_window_name(thumbs, first)
+
+        # The swap button shows the picked picture at its real size: 48 x 48 magenta pixels.
+        self.click(thumbs, THUMB_SWAP)
+        desktop.wait_window_name(thumbs, "Real Dimension")
+        wait_for(
+            lambda: 1800 <= list_image().count_near(MAGENTA, 20) <= 2700,
+            10.0,
+            "the picture at its real size (48 x 48)",
+        )
+        self.shot("real-dimension")
+        self.click(thumbs, THUMB_SWAP)
+        desktop.wait_window_name(thumbs, "View All")
+
+        # A right click opens the menu; its only command copies the full path.
+        second = os.path.join(self.pictures, "pic059.bmp")
+        at = list_image().find(GREEN, 20)
+        self.assertIsNotNone(at, "the green thumbnail on page 1")
+        desktop.click_at(place.x + THUMB_LIST_LEFT + at[0], place.y + at[1], button=3)
+        desktop.wait_window_name(thumbs, second)
+        menu_open = desktop.grab()
+        self.shot("menu", menu_open)
+        desktop.key("Down", "Return")
+        wait_for(
+            lambda: desktop.clipboard_text() == second, 10.0, f"the clipboard to hold {second}"
+        )
+
+        self.close_politely(run, window)
+
+    # ---- Journey 4: the vertical arrangement is kept ----
+
+    def test_shape_kept(self):
+        desktop = self.desktop
+        make_pictures(self.pictures, [("square.bmp", ["-size", "50x50", "xc:teal"])])
+        run, window = self.launch()
+        self.assert_client_size(window, MAIN_CLIENT)
+        self.click(window, BUTTON_SHAPE)
+        self.assert_client_size(window, VERTICAL_CLIENT, tolerance=6, what="vertical client size")
+        self.shot("vertical")
+        self.close_politely(run, window)
+        _, records = settings_records(run.settings_file)
+        self.assertEqual((records[0]["section"], records[0]["value"]), ("[Shape]", "Vertical"))
+
+        run, window = self.launch()
+        self.assert_client_size(window, VERTICAL_CLIENT, tolerance=6, what="vertical client size")
+        self.shot("vertical-after-restart")
+        self.click(window, BUTTON_SHAPE_VERTICAL)
+        # Within a pixel: the horizontal layout this run returns to was recorded while the
+        # window was being loaded, before the window manager had framed it.
+        self.assert_client_size(window, MAIN_CLIENT, tolerance=1, what="horizontal client size")
+        self.shot("horizontal-again")
+        self.close_politely(run, window)
+        _, records = settings_records(run.settings_file)
+        self.assertEqual((records[0]["section"], records[0]["value"]), ("[Shape]", "Horizontal"))
+
+    # ---- Journey 5: tiny mode and the floating panel ----
+
+    def test_tiny_mode(self):
+        desktop = self.desktop
+        make_pictures(self.pictures, [("square.bmp", ["-size", "50x50", "xc:teal"])])
+        run, window = self.launch()
+        self.click(window, BUTTON_TINY)
+        wait_for(lambda: not desktop.is_viewable(window), 10.0, "the main window to hide")
+        panel = desktop.wait_window(
+            "^" + Plivora.PANEL_TITLE + "$", 10.0, "the floating panel to appear"
+        )
+        panel_place = desktop.place(panel)
+        self.shot("panel")
+        # Top right of the screen, no frame.
+        self.assertEqual(panel_place.y, 0)
+        self.assertGreater(panel_place.x, 1280 // 2)
+
+        # Hovering over the panel brings the main window back.
+        middle = (panel_place.x + panel_place.width // 2, panel_place.y + panel_place.height // 2)
+        desktop.move_pointer(*middle)
+        desktop.move_pointer(middle[0] + 2, middle[1])
+        wait_for(lambda: desktop.is_viewable(window), 10.0, "the main window to come back on hover")
+        self.shot("main-back")
+
+        # Into the main window (over its background and the file list), then far away: it hides
+        # again at the next tick of the one-second watch.
+        main = desktop.place(window)
+        for x, y in ((300, 30), (302, 31), centre(FILE_LIST), (230, 112)):
+            desktop.move_pointer(main.x + x, main.y + y)
+            time.sleep(0.05)
+        desktop.move_pointer(640, 700)
+        left_at = time.monotonic()
+        wait_for(lambda: not desktop.is_viewable(window), 6.0, "the main window to hide again")
+        hidden_after = time.monotonic() - left_at
+        self.assertLess(hidden_after, 3.0, "seconds until the main window hid again")
+        self.shot("hidden-again")
+
+        # Drag the panel by its face to near the right edge: it snaps flush.
+        panel_place = desktop.place(panel)
+        grab_x = panel_place.x + 10
+        grab_y = panel_place.y + panel_place.height // 2
+        target_gap = 6
+        distance = 1280 - (panel_place.x + panel_place.width) - target_gap
+        desktop.move_pointer(grab_x, grab_y)
+        desktop.xdotool("mousedown", 1)
+        steps = 8
+        for step in range(1, steps + 1):
+            desktop.move_pointer(grab_x + distance * step // steps, grab_y + 40 * step // steps)
+            time.sleep(0.05)
+        desktop.xdotool("mouseup", 1)
+        snapped = wait_for(
+            lambda: (p := desktop.place(panel)) and p.x + p.width == 1280 and p,
+            10.0,
+            "the panel to snap to the right edge",
+        )
+        self.shot("snapped")
+        self.assertGreater(snapped.y, 0, "the drag also moved the panel down")
+
+        # A right click on the panel ends the program; the main window's position is written.
+        main_outer = desktop.outer_top_left(window)
+        desktop.click_at(snapped.x + snapped.width // 2, snapped.y + snapped.height // 2, button=3)
+        self.assertEqual(run.wait_exit(), 0, "the exit code after the panel's right click")
+        data, records = settings_records(run.settings_file)
+        self.assertEqual(len(data), 2 * SETTINGS_RECORD_LENGTH)
+        self.assert_position_record(records[1], main_outer)
+
+
+def main():
+    global PROGRAM, OUTPUT
+    parser = argparse.ArgumentParser(
+        description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter
+    )
+    parser.add_argument("--program", required=True, help="the plivora binary")
+    parser.add_argument("--output", required=True, help="folder for screenshots and logs")
+    args, rest = parser.parse_known_args()
+    PROGRAM = os.path.abspath(args.program)
+    OUTPUT = os.path.abspath(args.output)
+    missing = missing_tools()
+    if missing:
+        print(f"e2e: skipped, missing X tools: {' '.join(missing)}", file=sys.stderr)
+        return SKIP_EXIT_CODE
+    os.makedirs(OUTPUT, exist_ok=True)
+    program = unittest.main(argv=[sys.argv[0], "-v", *rest], exit=False)
+    return 0 if program.result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
