@@ -184,6 +184,16 @@ void GifAnimation::loadFramePictures() {
         {
             FrameFileRemover remover(name);
             Picture picture = m_loader(name);
+            // The decoder may read a frame file differently from the walk (at another size);
+            // what it decoded is held to the same limits as what the walk read.
+            if (!picture.isNull()) {
+                const std::int64_t decoded =
+                    static_cast<std::int64_t>(picture.width()) * picture.height();
+                totalPixels += decoded - pixels;
+                if (decoded > kMaxBitmapPixels || totalPixels > kMaxFramePixelsTotal) {
+                    throw Error(ErrorNumber::OutOfMemory);
+                }
+            }
             // A picture may decode lazily; take its pixels while the file is still there. The
             // picture is not needed afterwards, so its pixels become the bitmap's without a copy.
             if (!picture.isNull()) {

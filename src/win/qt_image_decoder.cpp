@@ -210,34 +210,50 @@ Image toImage(const QImage& decoded) {
 // reader, or for the loader, fails as too large (7), not as invalid.
 void checkBitmapSize(const PictureInput& input) {
     constexpr long long kReaderMaxPixels = 16384LL * 16384;
-    unsigned char head[26] = {};
-    const std::size_t got = input.open()->read(head, sizeof head);
+    unsigned char head[34] = {};
+    const std::unique_ptr<ByteReader> reader = input.open();
+    const std::size_t got = reader->read(head, sizeof head);
     auto u16 = [&](int at) { return static_cast<long long>(head[at] | (head[at + 1] << 8)); };
-    auto i32 = [&](int at) {
-        return static_cast<long long>(static_cast<std::int32_t>(
-            std::uint32_t(head[at]) | (std::uint32_t(head[at + 1]) << 8) |
-            (std::uint32_t(head[at + 2]) << 16) | (std::uint32_t(head[at + 3]) << 24)));
+    auto u32 = [&](int at) {
+        return static_cast<long long>(std::uint32_t(head[at]) | (std::uint32_t(head[at + 1]) << 8) |
+                                      (std::uint32_t(head[at + 2]) << 16) |
+                                      (std::uint32_t(head[at + 3]) << 24));
     };
+    auto i32 = [&](int at) { return static_cast<long long>(static_cast<std::int32_t>(u32(at))); };
     if (got < 22) {
         throw Error(ErrorNumber::InvalidPicture);
     }
     long long width = 0;
     long long height = 0;
+    long long bitsPerPixel = 0;
+    long long compression = 0;
     if (i32(14) == 12) {
-        // The old core header: 16-bit width and height.
+        // The old core header: 16-bit width and height, never compressed.
         width = u16(18);
         height = u16(20);
+        bitsPerPixel = got >= 26 ? u16(24) : 0;
     } else if (got == sizeof head) {
         // Every later header: 32-bit width and height, a negative height for top-down rows.
         width = i32(18);
         height = i32(22);
         height = height < 0 ? -height : height;
+        bitsPerPixel = u16(28);
+        compression = u32(30);
     } else {
         throw Error(ErrorNumber::InvalidPicture);
     }
     checkPictureSize(width, height);
     if (width * height > kReaderMaxPixels) {
         throw Error(ErrorNumber::OutOfMemory);
+    }
+    // Uncompressed rows (BI_RGB, BI_BITFIELDS) must all be in the file: a file that claims more
+    // is truncated, and is refused before the reader takes memory for every row it claims.
+    if ((compression == 0 || compression == 3) && bitsPerPixel > 0 && bitsPerPixel <= 32) {
+        const long long rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+        const long long dataOffset = u32(10);
+        if (dataOffset + rowBytes * height > static_cast<long long>(reader->size())) {
+            throw Error(ErrorNumber::InvalidPicture);
+        }
     }
 }
 

@@ -521,3 +521,34 @@ TEST_F(GifAnimationTest, TheEndReleasesEveryObjectItMade) {
 
 }  // namespace
 }  // namespace plivora
+
+namespace plivora {
+namespace {
+
+// A picture that says it is far larger than any frame may be, without pixels to show for it.
+class ClaimedSizeSource : public PictureSource {
+public:
+    int width() const override { return 20000; }
+    int height() const override { return 20000; }
+    const Image& fullImage() override { return m_image; }
+    const Image& imageForSize(int, int) override { return m_image; }
+
+private:
+    Image m_image;
+};
+
+TEST_F(GifAnimationTest, ADecodedFrameLargerThanTheWalkReadIsRefusedAndItsFileDeleted) {
+    animation->setPictureLoader(
+        [](const std::string&) { return Picture(std::make_shared<ClaimedSizeSource>()); });
+    animation->setStrGifFileName(writeGif("three.gif", kThreeFrames));
+    try {
+        animation->ReadGifFrames();
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::OutOfMemory);
+    }
+    EXPECT_TRUE(folder.tmpEntries().empty());
+}
+
+}  // namespace
+}  // namespace plivora
