@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QStyle>
 
 #include "forms/image_list.h"
 #include "forms/list_view.h"
@@ -18,6 +20,25 @@ namespace {
 constexpr int kTextLines = 3;
 constexpr int kCellMarginPixels = 8;
 constexpr int kMinimumCellWidthPixels = 80;
+
+// The first line of an item's text (the file name) broken so that it fits `width`: a name without
+// spaces gives the list no place to wrap, and would be cut off on both sides. The name is split
+// where the first line is full; a rest that does not fit one more line is shortened in the
+// middle, so that the start of the name and its extension stay readable.
+QString fitFirstLine(const QString& text, const QFontMetrics& metrics, int width) {
+    const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'));
+    const QString name = lineEnd < 0 ? text : text.left(lineEnd);
+    const QString rest = lineEnd < 0 ? QString() : text.mid(lineEnd);
+    if (width <= 0 || metrics.horizontalAdvance(name) <= width) {
+        return text;
+    }
+    qsizetype split = 1;
+    while (split < name.size() && metrics.horizontalAdvance(name.left(split + 1)) <= width) {
+        ++split;
+    }
+    const QString second = metrics.elidedText(name.mid(split), Qt::ElideMiddle, width);
+    return name.left(split) + QLatin1Char('\n') + second + rest;
+}
 }  // namespace
 
 IconListView::IconListView(ListView& list, QWidget& parent, QtHost& host, FormView& formView)
@@ -70,8 +91,13 @@ void IconListView::rebuild() {
     }
     setIconSize(iconPixels);
     const int lineHeight = fontMetrics().height();
-    setGridSize(QSize(std::max(kMinimumCellWidthPixels, iconPixels.width() + 2 * kCellMarginPixels),
-                      iconPixels.height() + kTextLines * lineHeight + 2 * kCellMarginPixels));
+    const int cellWidth =
+        std::max(kMinimumCellWidthPixels, iconPixels.width() + 2 * kCellMarginPixels);
+    setGridSize(
+        QSize(cellWidth, iconPixels.height() + kTextLines * lineHeight + 2 * kCellMarginPixels));
+    // The style keeps a margin on each side of an item's text.
+    const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int textWidth = cellWidth - 2 * textMargin;
     for (const ListView::Item& item : model.items()) {
         QIcon icon;
         if (icons != nullptr) {
@@ -86,7 +112,13 @@ void IconListView::rebuild() {
             }
             icon = cached->second;
         }
-        addItem(new QListWidgetItem(icon, captionToQString(item.text)));
+        auto* shown = new QListWidgetItem(
+            icon, fitFirstLine(captionToQString(item.text), fontMetrics(), textWidth));
+        // Every item takes its whole cell. The list's uniform item size would otherwise be the
+        // first item's, and a longer or taller text than its would be cut off.
+        shown->setSizeHint(gridSize());
+        shown->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        addItem(shown);
     }
 }
 

@@ -5,11 +5,13 @@
 #include <vector>
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QWindow>
 
@@ -122,6 +124,54 @@ TEST_F(ViewsTest, IconListShowsItemsAndLeavesTheSelectionToTheModel) {
 
     form->icons.clearItems();
     EXPECT_EQ(view->count(), 0);
+}
+
+TEST_F(ViewsTest, IconListBreaksALongNameIntoLinesThatFitItsCell) {
+    struct Case {
+        std::string name;
+        bool shortened;  // longer than two lines: the middle of the second goes
+    };
+    const Case cases[] = {{"b.gif", false},
+                          {"mountainside.gif", false},
+                          {"averyveryverylongnamewithoutanyspacesatall.gif", true}};
+    form->images.add("red", solidPicture(4, 4, 0xFFFF0000u));
+    form->icons.setIcons(&form->images);
+    for (const Case& c : cases) {
+        form->icons.addItem(c.name + "\r\n4 x 4", "red");
+    }
+    auto* view = dynamic_cast<QListWidget*>(host.widgetOf(form->icons));
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->count(), 3);
+    const QFontMetrics metrics = view->fontMetrics();
+    const int textMargin =
+        view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    const int textWidth = view->gridSize().width() - 2 * textMargin;
+    for (int row = 0; row < 3; ++row) {
+        const Case& c = cases[row];
+        SCOPED_TRACE(c.name);
+        // Each item has the whole cell for its text, whatever the first item's text is.
+        EXPECT_EQ(view->visualItemRect(view->item(row)).size(), view->gridSize());
+        const QString name = QString::fromStdString(c.name);
+        const QStringList lines = view->item(row)->text().split(QLatin1Char('\n'));
+        EXPECT_EQ(lines.last(), QStringLiteral("4 x 4"));
+        for (const QString& line : lines) {
+            EXPECT_LE(metrics.horizontalAdvance(line), textWidth) << line.toStdString();
+        }
+        if (metrics.horizontalAdvance(name) <= textWidth) {
+            EXPECT_EQ(lines, (QStringList{name, QStringLiteral("4 x 4")}));
+            continue;
+        }
+        ASSERT_EQ(lines.size(), 3);
+        EXPECT_TRUE(name.startsWith(lines[0]));
+        EXPECT_TRUE(lines[1].endsWith(QStringLiteral(".gif")));
+        if (c.shortened) {
+            EXPECT_TRUE(lines[1].contains(QChar(0x2026)));  // the ellipsis
+        } else {
+            EXPECT_EQ(lines[0] + lines[1], name);
+        }
+    }
+    // "mountainside.gif" is wider than a cell in any usual font: the case above did break it.
+    EXPECT_EQ(view->item(1)->text().count(QLatin1Char('\n')), 2);
 }
 
 TEST_F(ViewsTest, UserControlShowsItsSurfaceInsideItsBorder) {
