@@ -20,6 +20,8 @@ import tempfile
 import time
 import unittest
 
+# The harness module is imported from this folder without leaving compiled files in the tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from desktop import (  # noqa: E402
