@@ -311,7 +311,9 @@ class Journeys(unittest.TestCase):
             os.stat(self.temp).st_mtime_ns, temp_before, "the frame files go through TMPDIR"
         )
 
+        play_face = desktop.grab_client(window, *BUTTON_PLAY)
         self.click(window, BUTTON_PLAY)
+        stop_face = self.region_changes(window, BUTTON_PLAY, play_face, "the play button's face")
         # A grab takes about as long as a frame, longer on a busy machine: the pauses between
         # samples step through the 0.6 s cycle so that the samples do not keep meeting one frame.
         seen = []
@@ -325,7 +327,7 @@ class Journeys(unittest.TestCase):
         )
 
         self.click(window, BUTTON_PLAY)  # the same button stops
-        time.sleep(0.3)
+        self.region_changes(window, BUTTON_PLAY, stop_face, "the stop button's face")
         stopped = [colour()]
         deadline = time.monotonic() + 1.0
         while time.monotonic() < deadline:
