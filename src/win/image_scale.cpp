@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
 
 namespace plivora {
 
@@ -33,46 +36,92 @@ std::uint32_t sampleBilinear(const Image& source, double fx, double fy) {
     return out;
 }
 
+// The source pixels [first, end) that fall on each target pixel along one axis: the target pixel
+// at t covers [t * step, (t + 1) * step), widened to at least one source pixel.
+struct Span {
+    int first = 0;
+    int end = 0;
+};
+
+std::vector<Span> boxSpans(int sourceSize, int targetSize) {
+    const double step = static_cast<double>(sourceSize) / targetSize;
+    std::vector<Span> spans(static_cast<std::size_t>(targetSize));
+    for (int t = 0; t < targetSize; ++t) {
+        const int first = static_cast<int>(t * step);
+        const int end =
+            std::max(first + 1, std::min(sourceSize, static_cast<int>(std::ceil((t + 1) * step))));
+        spans[static_cast<std::size_t>(t)] = {first, end};
+    }
+    return spans;
+}
+
+// Each target pixel is the rounded mean, channel by channel, of the source pixels in its box. A
+// target row's sums are gathered over its source rows one row at a time, reading the source in
+// memory order.
+Image shrinkByBoxes(const Image& source, int width, int height) {
+    Image out(width, height);
+    const std::vector<Span> columns = boxSpans(source.width, width);
+    const std::vector<Span> rows = boxSpans(source.height, height);
+    std::vector<std::uint64_t> sums(static_cast<std::size_t>(width) * 4);
+    for (int ty = 0; ty < height; ++ty) {
+        const Span rowSpan = rows[static_cast<std::size_t>(ty)];
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int sy = rowSpan.first; sy < rowSpan.end; ++sy) {
+            const std::uint32_t* line =
+                source.pixels.data() + static_cast<std::size_t>(sy) * source.width;
+            std::uint64_t* sum = sums.data();
+            for (const Span& columnSpan : columns) {
+                std::uint64_t s0 = 0;
+                std::uint64_t s1 = 0;
+                std::uint64_t s2 = 0;
+                std::uint64_t s3 = 0;
+                for (int sx = columnSpan.first; sx < columnSpan.end; ++sx) {
+                    const std::uint32_t p = line[sx];
+                    s0 += p & 0xFFu;
+                    s1 += (p >> 8) & 0xFFu;
+                    s2 += (p >> 16) & 0xFFu;
+                    s3 += p >> 24;
+                }
+                sum[0] += s0;
+                sum[1] += s1;
+                sum[2] += s2;
+                sum[3] += s3;
+                sum += 4;
+            }
+        }
+        const auto rowCount = static_cast<std::uint64_t>(rowSpan.end - rowSpan.first);
+        std::uint32_t* target = out.pixels.data() + static_cast<std::size_t>(ty) * width;
+        for (int tx = 0; tx < width; ++tx) {
+            const Span columnSpan = columns[static_cast<std::size_t>(tx)];
+            const std::uint64_t count =
+                rowCount * static_cast<std::uint64_t>(columnSpan.end - columnSpan.first);
+            const std::uint64_t* sum = sums.data() + static_cast<std::size_t>(tx) * 4;
+            std::uint32_t pixel = 0;
+            for (int c = 0; c < 4; ++c) {
+                pixel |= static_cast<std::uint32_t>((sum[c] + count / 2) / count) << (c * 8);
+            }
+            target[tx] = pixel;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 Image scaleImage(const Image& source, int width, int height) {
     if (source.isNull() || width <= 0 || height <= 0) {
         return {};
     }
-    Image out(width, height);
     const double stepX = static_cast<double>(source.width) / width;
     const double stepY = static_cast<double>(source.height) / height;
+    if (stepX > 1.0 || stepY > 1.0) {
+        return shrinkByBoxes(source, width, height);
+    }
+    Image out(width, height);
     for (int ty = 0; ty < height; ++ty) {
         for (int tx = 0; tx < width; ++tx) {
-            if (stepX <= 1.0 && stepY <= 1.0) {
-                out.setPixel(
-                    tx, ty,
-                    sampleBilinear(source, (tx + 0.5) * stepX - 0.5, (ty + 0.5) * stepY - 0.5));
-                continue;
-            }
-            // Box average over the source area of this target pixel.
-            const int sx0 = static_cast<int>(tx * stepX);
-            const int sy0 = static_cast<int>(ty * stepY);
-            const int sx1 = std::max(
-                sx0 + 1, std::min(source.width, static_cast<int>(std::ceil((tx + 1) * stepX))));
-            const int sy1 = std::max(
-                sy0 + 1, std::min(source.height, static_cast<int>(std::ceil((ty + 1) * stepY))));
-            std::uint64_t sums[4] = {0, 0, 0, 0};
-            for (int sy = sy0; sy < sy1; ++sy) {
-                for (int sx = sx0; sx < sx1; ++sx) {
-                    const std::uint32_t p = source.pixel(sx, sy);
-                    for (int c = 0; c < 4; ++c) {
-                        sums[c] += channel(p, c * 8);
-                    }
-                }
-            }
-            const std::uint64_t count =
-                static_cast<std::uint64_t>(sx1 - sx0) * static_cast<std::uint64_t>(sy1 - sy0);
-            std::uint32_t pixel = 0;
-            for (int c = 0; c < 4; ++c) {
-                pixel |= static_cast<std::uint32_t>((sums[c] + count / 2) / count) << (c * 8);
-            }
-            out.setPixel(tx, ty, pixel);
+            out.setPixel(
+                tx, ty, sampleBilinear(source, (tx + 0.5) * stepX - 0.5, (ty + 0.5) * stepY - 0.5));
         }
     }
     return out;
