@@ -36,27 +36,44 @@ void PicturePrefetcher::loadInto(const Loader& loader, const std::string& path, 
     }
 }
 
+// The lowest entry after `after`, within the look-ahead of the caller, that nobody started.
+std::size_t PicturePrefetcher::unclaimedAfter(std::size_t after) const {
+    const std::size_t end = std::min(m_paths.size(), after + 1 + m_lookahead);
+    for (std::size_t j = after + 1; j < end; ++j) {
+        if (!m_results[j].claimed) {
+            return j;
+        }
+    }
+    return m_paths.size();
+}
+
+void PicturePrefetcher::decodeClaimed(std::unique_lock<std::mutex>& lock, std::size_t index) {
+    lock.unlock();
+    Result result;
+    loadInto(m_loader, m_paths[index], result);
+    lock.lock();
+    result.claimed = true;
+    result.done = true;
+    m_results[index] = std::move(result);
+    m_changed.notify_all();
+}
+
 void PicturePrefetcher::work() {
-    for (std::size_t index = 0; index < m_paths.size(); ++index) {
-        {
-            std::unique_lock lock(m_mutex);
-            // Stay at most `lookahead` pictures ahead of the caller, so memory stays bounded.
-            m_changed.wait(lock, [&] { return m_stop || index < m_taken + m_lookahead; });
-            if (m_stop) {
-                return;
-            }
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        std::size_t index = m_paths.size();
+        m_changed.wait(lock, [&] {
+            index = unclaimedAfter(m_taken);
+            return m_stop || index < m_paths.size() || m_taken >= m_paths.size();
+        });
+        if (m_stop || index >= m_paths.size()) {
+            return;
         }
-        Result result;
-        loadInto(m_loader, m_paths[index], result);
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_stop) {
-                return;
-            }
-            result.done = true;
-            m_results[index] = std::move(result);
+        m_results[index].claimed = true;
+        decodeClaimed(lock, index);
+        if (m_stop) {
+            return;
         }
-        m_changed.notify_all();
     }
 }
 
@@ -65,11 +82,32 @@ Picture PicturePrefetcher::take(std::size_t index, const std::string& path) {
     const bool planned = index < m_paths.size() && m_paths[index] == path;
     if (planned && m_thread.joinable()) {
         std::unique_lock lock(m_mutex);
-        m_taken = index + 1;
+        m_taken = index;
         m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_results[index].done; });
+        for (;;) {
+            Result& wanted = m_results[index];
+            if (wanted.done) {
+                break;
+            }
+            if (!wanted.claimed) {
+                wanted.claimed = true;
+                decodeClaimed(lock, index);
+                break;
+            }
+            // The worker is decoding this one: decode a later one meanwhile rather than wait.
+            const std::size_t other = unclaimedAfter(index);
+            if (other < m_paths.size()) {
+                m_results[other].claimed = true;
+                decodeClaimed(lock, other);
+            } else {
+                m_changed.wait(lock, [&] { return m_results[index].done; });
+            }
+        }
         result = std::move(m_results[index]);
         m_results[index] = Result{};
+        m_results[index].claimed = true;
+        m_taken = index + 1;
+        m_changed.notify_all();
     } else {
         if (index < m_paths.size()) {
             std::lock_guard lock(m_mutex);

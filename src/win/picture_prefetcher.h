@@ -14,11 +14,12 @@
 
 namespace plivora {
 
-// Loads a run of pictures in order, a few ahead of the one the caller asks for, on a thread of its
-// own, so that decoding the next pictures overlaps with the caller's work on the current one. The
-// caller takes the pictures in order on its own thread; a picture that failed to load gives the
-// loader's Error when taken. Without a thread (background false) each picture is loaded when
-// taken. Destroying the prefetcher stops the thread after the picture it is decoding.
+// Loads a run of pictures with two decoders: a thread of its own works a few pictures ahead of
+// the caller, and the caller decodes too when it asks for a picture nobody started (or, while the
+// thread is busy with the one it wants, a later one), so both cores decode. The caller takes the
+// pictures in order on its own thread; a picture that failed to load gives the loader's Error
+// when taken. Each picture is decoded once. Without a thread (background false) each picture is
+// loaded when taken. Destroying the prefetcher stops the thread after the picture it is decoding.
 class PicturePrefetcher {
 public:
     using Loader = std::function<Picture(const std::string& path)>;
@@ -37,8 +38,11 @@ private:
     struct Result {
         std::optional<Picture> picture;
         std::optional<Error> error;
+        bool claimed = false;
         bool done = false;
     };
+    std::size_t unclaimedAfter(std::size_t after) const;
+    void decodeClaimed(std::unique_lock<std::mutex>& lock, std::size_t index);
 
     void work();
     static void loadInto(const Loader& loader, const std::string& path, Result& result);
@@ -47,7 +51,7 @@ private:
     Loader m_loader;
     std::size_t m_lookahead;
     std::vector<Result> m_results;
-    std::size_t m_taken = 0;  // entries before this one were taken
+    std::size_t m_taken = 0;  // the entry the caller takes next
     bool m_stop = false;
     std::mutex m_mutex;
     std::condition_variable m_changed;

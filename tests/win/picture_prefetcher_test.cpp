@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -39,6 +44,34 @@ TEST(PicturePrefetcher, GivesEveryPictureInOrderWithOrWithoutAThread) {
         }
         EXPECT_EQ(calls.load(), 7);  // each picture decoded once
     }
+}
+
+TEST(PicturePrefetcher, BothDecodersShareTheRunAndDecodeEachPictureOnce) {
+    std::vector<std::string> paths;
+    for (int i = 1; i <= 40; ++i) {
+        paths.push_back(std::to_string(i));
+    }
+    std::mutex mutex;
+    std::map<std::string, int> decodes;
+    std::set<std::thread::id> threads;
+    PicturePrefetcher pictures(paths, true, [&](const std::string& p) {
+        {
+            std::lock_guard lock(mutex);
+            ++decodes[p];
+            threads.insert(std::this_thread::get_id());
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return Picture(Image(std::stoi(p), 1));
+    });
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        EXPECT_EQ(pictures.take(i, paths[i]).width(), static_cast<int>(i + 1));
+    }
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(decodes.size(), paths.size());
+    for (const auto& [path, count] : decodes) {
+        EXPECT_EQ(count, 1) << path;
+    }
+    EXPECT_EQ(threads.size(), 2u);  // the caller's thread decoded too
 }
 
 TEST(PicturePrefetcher, AChangedEntryIsLoadedAsItIsNow) {
