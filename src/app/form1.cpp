@@ -107,7 +107,9 @@ void Form1::placeControls() {
 void Form1::wireHandlers() {
     Load = [this] { Form_Load(); };
     QueryUnload = [this](int& cancel, int unloadMode) { Form_QueryUnload(cancel, unloadMode); };
-    AnimatedGifCtl1.Warning = [this](const std::string& message) { m_program.form11().AnswerOk(message); };
+    AnimatedGifCtl1.Warning = [this](const std::string& message) {
+        m_program.form11().AnswerOk(message);
+    };
     Paint = [this] { Form_Paint(); };
     Resize = [this] { Form_Resize(); };
     MouseMove = [this](int b, int s, float x, float y) { Form_MouseMove(b, s, x, y); };
@@ -117,7 +119,9 @@ void Form1::wireHandlers() {
     Dir1.MouseMove = [this](int b, int s, float x, float y) { Dir1_MouseMove(b, s, x, y); };
     File1.PathChange = [this] { File1_PathChange(); };
     File1.Click = [this] { File1_Click(); };
-    File1.OLEDragDrop = [this](const DropData& data) { File1_OLEDragDrop(data); };
+    File1.OLEDragDrop = [this](const DropData& data) {
+        m_program.displayChoices.run([this, data] { File1_OLEDragDrop(data); });
+    };
     File1.MouseMove = [this](int b, int s, float x, float y) { File1_MouseMove(b, s, x, y); };
     imgShow.MouseMove = [this](int b, int s, float x, float y) { imgShow_MouseMove(b, s, x, y); };
     cmdShape.Click = [this] { cmdShape_Click(); };

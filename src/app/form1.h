@@ -14,8 +14,8 @@
 #include "forms/label.h"
 #include "forms/picture_box.h"
 #include "forms/timer_control.h"
-#include "gifctl/animated_gif_ctl.h"
 #include "forms/window_calls.h"
+#include "gifctl/animated_gif_ctl.h"
 #include "win/error_state.h"
 
 namespace plivora {
@@ -124,6 +124,7 @@ public:
     static constexpr float kAreaHeight = 2172.0f;
 
 private:
+    void showListFile(const std::string& folder, const std::string& name);
     void placeControls();
     void wireHandlers();
     void showErrorText(ErrorState& errors);

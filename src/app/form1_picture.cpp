@@ -28,9 +28,17 @@ void Form1::File1_Click() {
 }
 
 void Form1::ShowListFile() {
+    // The choice keeps the file chosen now: when it has to wait for a running one, it still shows
+    // this file, whatever the list holds by the time it runs.
+    const std::string folder = File1.path();
+    const std::string name = File1.fileName();
+    m_program.displayChoices.run([this, folder, name] { showListFile(folder, name); });
+}
+
+void Form1::showListFile(const std::string& folder, const std::string& name) {
     Program& program = m_program;
-    program.sCurPath = File1.path();
-    sFileName = File1.fileName();
+    program.sCurPath = folder;
+    sFileName = name;
     program.sCurPath = withTrailingSlash(program.sCurPath);
     sPicturePath = program.sCurPath;
     sPictureFile = sFileName;
@@ -57,6 +65,11 @@ void Form1::ShowListFile() {
     // The later steps each run even when an earlier one failed.
     ErrorState errors;
     errors.run([&] { AnimatedGifCtl1.LoadGif(true, fullName); });
+    // The load let events run; a file chosen meanwhile is shown next, so this one stops here
+    // rather than put its labels and caption beside the other's picture.
+    if (program.displayChoices.superseded()) {
+        return;
+    }
     errors.run([&] { thumbnails.LetPathFile(fullName); });
     errors.run([&] { FitToArea(); });
     errors.run([&] { lblDimension.setCaption(pixelDimensions(thumbnails.imgShadow, host())); });

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/latest_choice.h"
 #include "forms/types.h"
 
 namespace plivora {
@@ -85,6 +86,9 @@ public:
     // Counts the page fills started; a fill that finds a newer one started while it let events
     // run stops, so two fills never write into the same lists.
     int thumbnailFillGeneration = 0;
+    // Choices of a picture to show (from the file list, a drop, a thumbnail): one at a time, the
+    // last one wins.
+    LatestChoice displayChoices;
 
 private:
     void dropClosedWarningWindows();

@@ -8,9 +8,7 @@ namespace plivora {
 
 FileListBox::FileListBox(Form& form, std::string name, Control* container)
     : Control(ControlKind::FileList, &form, std::move(name), container),
-      m_path(normalizeFolder(currentFolder())) {
-    refresh();
-}
+      m_path(normalizeFolder(currentFolder())) {}
 
 void FileListBox::setPath(const std::string& path) {
     const std::string target = normalizeFolder(path);
@@ -33,14 +31,20 @@ void FileListBox::setPattern(const std::string& pattern) {
 }
 
 void FileListBox::refresh() {
+    // The folder is read when the entries are first asked for, so setting the pattern and the
+    // path one after the other at start-up reads a large folder once, not three times.
+    m_listed = false;
     m_entries.clear();
-    for (const std::string& name : listFiles(m_path)) {
-        if (matchesPattern(name, m_pattern)) {
-            m_entries.push_back(name);
-        }
-    }
     m_listIndex = -1;
     notify(ViewChange::Content);
+}
+
+const std::vector<std::string>& FileListBox::entries() const {
+    if (!m_listed) {
+        m_entries = m_pattern.empty() ? std::vector<std::string>{} : listFiles(m_path, m_pattern);
+        m_listed = true;
+    }
+    return m_entries;
 }
 
 void FileListBox::setListIndex(int index) {
@@ -58,13 +62,15 @@ std::string FileListBox::list(int index) const {
     if (index < 0) {
         throw Error(381, "Invalid property array index");
     }
-    return index < listCount() ? m_entries[static_cast<std::size_t>(index)] : std::string();
+    return index < listCount() ? entries()[static_cast<std::size_t>(index)] : std::string();
 }
 
 std::string FileListBox::fileName() const {
-    return m_listIndex >= 0 ? m_entries[static_cast<std::size_t>(m_listIndex)] : std::string();
+    return m_listIndex >= 0 ? entries()[static_cast<std::size_t>(m_listIndex)] : std::string();
 }
 
-void FileListBox::raiseOLEDragDrop(const DropData& data) { runHandler(OLEDragDrop, data); }
+void FileListBox::raiseOLEDragDrop(const DropData& data) {
+    runHandler(OLEDragDrop, data);
+}
 
 }  // namespace plivora

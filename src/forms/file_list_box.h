@@ -29,8 +29,8 @@ public:
     void setPattern(const std::string& pattern);
     void refresh();
 
-    const std::vector<std::string>& entries() const { return m_entries; }
-    int listCount() const { return static_cast<int>(m_entries.size()); }
+    const std::vector<std::string>& entries() const;
+    int listCount() const { return static_cast<int>(entries().size()); }
     // The entry at a position; "" beyond the last one.
     std::string list(int index) const;
     int listIndex() const { return m_listIndex; }
@@ -47,7 +47,8 @@ public:
 private:
     std::string m_path;
     std::string m_pattern = "*.*";
-    std::vector<std::string> m_entries;
+    mutable std::vector<std::string> m_entries;
+    mutable bool m_listed = false;
     int m_listIndex = -1;
 };
 

@@ -84,6 +84,12 @@ void HeadlessHost::advance(std::int64_t ms) {
 
 void HeadlessHost::doEvents() {
     ++m_doEventsCalls;
+    ++m_doEventsDepth;
+    m_deepestDoEvents = std::max(m_deepestDoEvents, m_doEventsDepth);
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{m_doEventsDepth};
     // Only the actions queued before this call run now; actions they queue wait for the next one.
     std::deque<std::function<void()>> pending;
     pending.swap(m_actions);

@@ -48,6 +48,8 @@ public:
     std::int64_t now() const { return m_now; }
     void doEvents() override;
     int doEventsCalls() const { return m_doEventsCalls; }
+    // The deepest DoEvents ran inside other DoEvents calls (1 when none ever nested).
+    int deepestDoEvents() const { return m_deepestDoEvents; }
     // Queues a user action for the next DoEvents.
     void postAction(std::function<void()> action) { m_actions.push_back(std::move(action)); }
     void beep() override { ++m_beeps; }
@@ -106,6 +108,8 @@ private:
     std::int64_t m_now = 0;
     std::deque<std::function<void()>> m_actions;
     int m_doEventsCalls = 0;
+    int m_doEventsDepth = 0;
+    int m_deepestDoEvents = 0;
     int m_beeps = 0;
     bool m_quit = false;
     std::string m_menuChoice;

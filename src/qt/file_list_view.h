@@ -29,6 +29,7 @@ protected:
 private:
     FileListBox* list() const;
     void selectionChangedByUser();
+    void deliverSelection();
     void showSelection();
 
     std::vector<std::string> m_shown;

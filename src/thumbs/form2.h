@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/latest_choice.h"
 #include "forms/command_button.h"
 #include "forms/form.h"
 #include "forms/frame.h"
@@ -78,6 +79,7 @@ private:
     void listMouseDown(ListView& list, int button);
 
     Program& m_program;
+    LatestChoice m_animationClicks;
     ImageList m_il0{*this, "ilShadowNor(0)"}, m_il1{*this, "ilShadowNor(1)"},
         m_il2{*this, "ilShadowNor(2)"}, m_il3{*this, "ilShadowNor(3)"},
         m_il4{*this, "ilShadowNor(4)"};

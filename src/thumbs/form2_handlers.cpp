@@ -8,6 +8,7 @@
 #include "thumbs/form2.h"
 #include "thumbs/form4.h"
 #include "thumbs/module1.h"
+#include "thumbs/thumbnail_item_text.h"
 #include "win/error.h"
 #include "win/picture_loader.h"
 
@@ -21,19 +22,32 @@ void Form2::wireHandlers() {
     cmdPrevious.Click = [this] { cmdPrevious_Click(); };
     cmdSwap.Click = [this] { cmdSwap_Click(); };
     cmdShowAniGif.Click = [this] { cmdShowAniGif_Click(); };
-    cmdAnimatedGif.Click = [this] { cmdAnimatedGif_Click(); };
+    // Starting the animation lets events run; a click meanwhile toggles it after the start.
+    cmdAnimatedGif.Click = [this] { m_animationClicks.run([this] { cmdAnimatedGif_Click(); }); };
     const auto wireList = [this](ListView& list) {
-        list.MouseDown = [this, &list](int button, int, float, float) { listMouseDown(list, button); };
+        list.MouseDown = [this, &list](int button, int, float, float) {
+            listMouseDown(list, button);
+        };
         list.ItemClick = [this, &list](int position) {
-            PickThumbnail(list.items().at(static_cast<std::size_t>(position)).text);
+            // A pick that waits for a running choice keeps its own item and button.
+            const std::string text = list.items().at(static_cast<std::size_t>(position)).text;
+            const std::int16_t button = intMouseButton;
+            m_program.displayChoices.run([this, text, button] {
+                intMouseButton = button;
+                PickThumbnail(text);
+            });
         };
     };
     wireList(lvMain);
     for (int k = 0; k < kPages; ++k) {
         wireList(lvShadow(k));
     }
-    imgShadow.MouseDown = [this](int b, int s, float x, float y) { imgShadow_MouseDown(b, s, x, y); };
-    imgShadow.MouseMove = [this](int b, int s, float x, float y) { imgShadow_MouseMove(b, s, x, y); };
+    imgShadow.MouseDown = [this](int b, int s, float x, float y) {
+        imgShadow_MouseDown(b, s, x, y);
+    };
+    imgShadow.MouseMove = [this](int b, int s, float x, float y) {
+        imgShadow_MouseMove(b, s, x, y);
+    };
     imgShadow.MouseUp = [this](int b, int s, float x, float y) { imgShadow_MouseUp(b, s, x, y); };
 }
 
@@ -101,12 +115,12 @@ void Form2::cmdPrevious_Click() {
 // ---- Picking ----
 
 void Form2::PickThumbnail(const std::string& itemText) {
-    const std::size_t cr = itemText.find('\r');
-    if (cr == std::string::npos) {
+    const std::optional<std::string> fileName = thumbnailFileName(itemText);
+    if (!fileName) {
         m_program.form11().AnswerOk("Error found, cannot get back file name!");
         return;
     }
-    const std::string name = itemText.substr(0, cr);
+    const std::string& name = *fileName;
     const std::string full = m_program.sThumbPath + name;
     setCaption(full);
     if (intMouseButton == MouseButton::Right) {
@@ -129,10 +143,14 @@ void Form2::PickThumbnail(const std::string& itemText) {
 void Form2::cmdSwap_Click() {
     if (!fraShadowImage.isVisible()) {
         setCaption("Real Dimension");
-        fraShadowImage.move(fraShadowImage.left(), lvMain.top(), fraShadowImage.width(), fraShadowImage.height());
-        fraShadowImage.move(lvMain.left(), fraShadowImage.top(), fraShadowImage.width(), fraShadowImage.height());
-        fraShadowImage.move(fraShadowImage.left(), fraShadowImage.top(), lvMain.width(), fraShadowImage.height());
-        fraShadowImage.move(fraShadowImage.left(), fraShadowImage.top(), fraShadowImage.width(), lvMain.height());
+        fraShadowImage.move(fraShadowImage.left(), lvMain.top(), fraShadowImage.width(),
+                            fraShadowImage.height());
+        fraShadowImage.move(lvMain.left(), fraShadowImage.top(), fraShadowImage.width(),
+                            fraShadowImage.height());
+        fraShadowImage.move(fraShadowImage.left(), fraShadowImage.top(), lvMain.width(),
+                            fraShadowImage.height());
+        fraShadowImage.move(fraShadowImage.left(), fraShadowImage.top(), fraShadowImage.width(),
+                            lvMain.height());
         fraShadowImage.setVisible(true);
     } else {
         setCaption("View All");
@@ -144,7 +162,8 @@ void Form2::imgShadow_MouseDown(int button, int, float, float) {
     if (button != MouseButton::Left) {
         return;
     }
-    if (!(imgShadow.width() > fraShadowImage.width() || imgShadow.height() > fraShadowImage.height())) {
+    if (!(imgShadow.width() > fraShadowImage.width() ||
+          imgShadow.height() > fraShadowImage.height())) {
         return;
     }
     blDragging = kTrue;

@@ -5,6 +5,7 @@
 #include "forms/clipboard_calls.h"
 #include "forms/host.h"
 #include "forms/list_view.h"
+#include "thumbs/thumbnail_item_text.h"
 #include "win/global_memory.h"
 
 namespace plivora {
@@ -26,7 +27,9 @@ void Form4::PathAndFileName(const std::string& sPathIs, const std::string& sFile
     sPathOnly = sPathIs;
 }
 
-void Form4::ListViewIs(ListView* LV) { lvCurrent = LV; }
+void Form4::ListViewIs(ListView* LV) {
+    lvCurrent = LV;
+}
 
 void Form4::mCopyShortcut_Click() {
     host().clearClipboard();
@@ -60,7 +63,8 @@ Bool16 Form4::ClipboardCopyFiles(const std::vector<std::string>& sPathFileName) 
     if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size())) {
         std::uint8_t* memory = GlobalLock(block);
         RtlMoveMemory(memory, bytes.data(), kDropFilesHeader);
-        RtlMoveMemory(memory + kDropFilesHeader, bytes.data() + kDropFilesHeader, bytes.size() - kDropFilesHeader);
+        RtlMoveMemory(memory + kDropFilesHeader, bytes.data() + kDropFilesHeader,
+                      bytes.size() - kDropFilesHeader);
         GlobalUnlock(block);
         result = SetClipboardData(h, CF_HDROP, block) ? kTrue : kFalse;
     }
@@ -75,17 +79,20 @@ void Form4::CopySelectedFiles() {
             if (!item.selected) {
                 continue;
             }
-            const std::size_t cr = item.text.find('\r');
-            if (cr == std::string::npos) {
-                m_program.form11().AnswerOk("Error found, cannot get back file name from ListView!");
+            const std::optional<std::string> name = thumbnailFileName(item.text);
+            if (!name) {
+                m_program.form11().AnswerOk(
+                    "Error found, cannot get back file name from ListView!");
                 return;
             }
-            files.push_back(sPathOnly + item.text.substr(0, cr));
+            files.push_back(sPathOnly + *name);
         }
     }
     ClipboardCopyFiles(files);
 }
 
-void Form4::PopupMenu(Menu& menu, unsigned flags) { host().popupMenu(menu, host().cursorPos(), flags); }
+void Form4::PopupMenu(Menu& menu, unsigned flags) {
+    host().popupMenu(menu, host().cursorPos(), flags);
+}
 
 }  // namespace plivora

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -22,7 +23,33 @@ namespace {
 
 enum class EntryKind { Folder, File };
 
-std::vector<std::string> listEntries(const std::string& folder, EntryKind wanted) {
+std::atomic<std::uint64_t> g_listingStatusCalls{0};
+
+// Whether a directory entry is of the wanted kind. The entry's own type answers without a
+// file-status call; only where the file system gives none, or for a link, is the target looked
+// at, as a file list shows what a link points to.
+bool entryIs(const dirent& entry, const std::string& fullName, EntryKind wanted) {
+    switch (entry.d_type) {
+        case DT_DIR:
+            return wanted == EntryKind::Folder;
+        case DT_REG:
+            return wanted == EntryKind::File;
+        case DT_UNKNOWN:
+        case DT_LNK:
+            break;
+        default:
+            return false;  // devices, pipes and sockets are neither
+    }
+    ++g_listingStatusCalls;
+    struct stat info {};
+    if (::stat(fullName.c_str(), &info) != 0) {
+        return false;  // vanished, or a dangling link
+    }
+    return wanted == EntryKind::Folder ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode);
+}
+
+std::vector<std::string> listEntries(const std::string& folder, EntryKind wanted,
+                                     const std::string& patterns) {
     std::vector<std::string> names;
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
     if (!dir) {
@@ -34,13 +61,11 @@ std::vector<std::string> listEntries(const std::string& folder, EntryKind wanted
         if (name.empty() || name[0] == '.') {
             continue;
         }
-        struct stat info {};
-        if (::stat((prefix + name).c_str(), &info) != 0) {
-            continue;  // vanished, or a dangling link
+        // The pattern is cheaper than a file-status call, so it is tried first.
+        if (!patterns.empty() && !matchesPattern(name, patterns)) {
+            continue;
         }
-        const bool match =
-            wanted == EntryKind::Folder ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode);
-        if (match) {
+        if (entryIs(*entry, prefix + name, wanted)) {
             names.push_back(name);
         }
     }
@@ -84,11 +109,15 @@ std::string unescapeMountField(const std::string& field) {
 }  // namespace
 
 std::vector<std::string> listSubfolders(const std::string& folder) {
-    return listEntries(folder, EntryKind::Folder);
+    return listEntries(folder, EntryKind::Folder, {});
 }
 
-std::vector<std::string> listFiles(const std::string& folder) {
-    return listEntries(folder, EntryKind::File);
+std::vector<std::string> listFiles(const std::string& folder, const std::string& patterns) {
+    return listEntries(folder, EntryKind::File, patterns);
+}
+
+std::uint64_t listingStatusCalls() {
+    return g_listingStatusCalls.load();
 }
 
 bool isFolder(const std::string& path) {

@@ -9,8 +9,13 @@ namespace plivora {
 // Names of the entries of a folder that a file manager would show: hidden entries (names that
 // begin with a dot) are left out. Links are followed to decide what an entry is. A folder that
 // cannot be read gives an empty list; an entry that vanishes while it is looked at is skipped.
+// The entry's type from the folder decides without a file-status call where the file system gives
+// one. listFiles keeps only names that match one of the ';'-separated patterns (all when empty).
 std::vector<std::string> listSubfolders(const std::string& folder);
-std::vector<std::string> listFiles(const std::string& folder);
+std::vector<std::string> listFiles(const std::string& folder, const std::string& patterns = {});
+// How many file-status calls the listings made in this process; listing must stay at most one
+// an entry, which matters on network shares where each call is a round trip.
+std::uint64_t listingStatusCalls();
 
 // Whether the path names an existing folder (links followed).
 bool isFolder(const std::string& path);

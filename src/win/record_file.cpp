@@ -41,6 +41,16 @@ off_t recordOffset(int recordNumber, int recordLength) {
 RecordFile::RecordFile(const std::string& path, int recordLength) : m_recordLength(recordLength) {
     // O_NOFOLLOW is not used: a settings file that is a link the user made is the user's choice.
     m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+        // A file the user may read but not write (made by another user, or on a read-only
+        // medium) still gives its records; writing them fails with "Permission denied".
+        const int writeError = errno;
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (m_fd < 0) {
+            throw fileError(writeError);
+        }
+        m_writable = false;
+    }
     if (m_fd < 0) {
         throw fileError(errno);
     }
@@ -90,6 +100,9 @@ std::vector<std::uint8_t> RecordFile::read(int recordNumber) const {
 void RecordFile::write(int recordNumber, const std::vector<std::uint8_t>& bytes) {
     if (m_fd < 0) {
         throw Error(ErrorNumber::BadFileNameOrNumber);
+    }
+    if (!m_writable) {
+        throw Error(ErrorNumber::PermissionDenied);
     }
     std::vector<std::uint8_t> record(bytes);
     record.resize(static_cast<std::size_t>(m_recordLength), 0);

@@ -1,6 +1,8 @@
 #include <filesystem>
 #include <random>
 
+#include <unistd.h>
+
 #include "app/settings_record.h"
 #include "app_fixture.h"
 #include "win/file_system.h"
@@ -170,6 +172,41 @@ TEST_F(SettingsFileTest, UnwritablePlacesAreSkippedSilently) {
         form1().unload(Form::kFormControlMenu);
         EXPECT_FALSE(std::filesystem::exists(settingsPath()));
     }
+}
+
+TEST_F(SettingsFileTest, AFileThatMayBeReadButNotWrittenIsReadAndLeftUnchanged) {
+    const std::string stored =
+        record("[Shape]", 0, 0, "Vertical") + record("[Form1Pos]", 1800, 2400, "", true);
+    writeFile(settingsPath(), stored);
+    std::filesystem::permissions(settingsPath(), std::filesystem::perms::owner_read |
+                                                     std::filesystem::perms::group_read |
+                                                     std::filesystem::perms::others_read);
+    // Root may write whatever the mode says, so the test takes another user's rights, as after
+    // the file was made by one user and the program runs as another.
+    struct OtherUser {
+        bool active = ::geteuid() == 0;
+        explicit OtherUser(const std::string& top) {
+            if (active) {
+                std::filesystem::permissions(top, std::filesystem::perms::all &
+                                                      ~std::filesystem::perms::others_write &
+                                                      ~std::filesystem::perms::group_write);
+                EXPECT_EQ(::seteuid(65534), 0);
+            }
+        }
+        ~OtherUser() {
+            if (active) {
+                EXPECT_EQ(::seteuid(0), 0);
+            }
+        }
+    } otherUser(root);
+    start();
+    EXPECT_EQ(form1().blVertical, kTrue);
+    EXPECT_EQ(form1().top(), 1800.0f);
+    EXPECT_EQ(form1().left(), 2400.0f);
+    form1().cmdShape.raiseMouseUp(MouseButton::Left, 0, 0, 0);
+    form1().unload(Form::kFormControlMenu);
+    program.reset();
+    EXPECT_EQ(readFile(settingsPath()), stored);
 }
 
 }  // namespace

@@ -272,6 +272,30 @@ class Journeys(unittest.TestCase):
         )
         self.close_politely(run, window)
 
+    # ---- Holding an arrow key over large photos ----
+
+    def test_held_arrow_key(self):
+        desktop = self.desktop
+        # Camera-sized JPEGs: each takes longer to show than the key repeats.
+        first = os.path.join(self.pictures, "photo00.jpg")
+        make_pictures(self.pictures, [("photo00.jpg", ["-size", "4000x3000", "plasma:"])])
+        names = [f"photo{i:02d}.jpg" for i in range(40)]
+        for name in names[1:]:
+            shutil.copyfile(first, os.path.join(self.pictures, name))
+
+        run, window = self.launch()
+        x, y, _, _ = FILE_LIST
+        desktop.click_in(window, x + 30, y + 8)
+        desktop.wait_window_name(window, os.path.join(self.pictures, names[0]), timeout=20.0)
+        # Auto-repeat: a key every 30 ms, far faster than a picture is shown.
+        presses = 30
+        desktop.xdotool("key", "--delay", "30", *(["Down"] * presses))
+        desktop.wait_window_name(window, os.path.join(self.pictures, names[presses]), timeout=30.0)
+        time.sleep(1.0)  # nothing older comes back afterwards
+        self.assertEqual(desktop.window_name(window), os.path.join(self.pictures, names[presses]))
+        self.shot("after-held-key")
+        self.close_politely(run, window)
+
     # ---- Journey 2: an animated GIF plays, stops, hides and shows ----
 
     def test_animated_gif(self):

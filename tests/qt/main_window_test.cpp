@@ -170,12 +170,36 @@ TEST_F(MainWindowTest, ChoosingAFileByMouseAndKeysShowsIt) {
     QListWidget& list = *fileList();
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
                       list.visualItemRect(list.item(1)).center());
+    QCoreApplication::processEvents();
     EXPECT_EQ(form1().File1.listIndex(), 1);
     EXPECT_EQ(window()->windowTitle(), fileNameToQString(picturesDir + "/b.gif"));
 
     QTest::keyClick(&list, Qt::Key_Up);
+    QCoreApplication::processEvents();
     EXPECT_EQ(form1().File1.listIndex(), 0);
     EXPECT_EQ(list.currentRow(), 0);
+}
+
+TEST_F(MainWindowTest, KeysThatArriveWhileAPictureIsShownMoveOnFromTheLastOne) {
+    for (int i = 0; i < 8; ++i) {
+        write(picturesDir + "/c" + std::to_string(i) + ".gif", kTinyGif);
+    }
+    form1().File1.refresh();
+    QListWidget& list = *fileList();
+    ASSERT_EQ(list.count(), 10);
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Down);
+    // Queued as auto-repeat queues them: they are read while the first picture loads.
+    for (int i = 0; i < 6; ++i) {
+        QCoreApplication::postEvent(&list, new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, {}));
+    }
+    for (int round = 0; round < 20; ++round) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(form1().File1.listIndex(), 6);
+    EXPECT_EQ(list.currentRow(), 6);
+    EXPECT_EQ(window()->windowTitle(),
+              fileNameToQString(picturesDir + "/" + form1().File1.list(6)));
 }
 
 TEST_F(MainWindowTest, FolderListOpensAFolderOnDoubleClick) {

@@ -114,6 +114,21 @@ TEST_F(ThumbnailWindowTest, ALeftPickLoadsTheRealSizePictureAndARightPickOpensTh
     EXPECT_EQ(program->form4().lvCurrent, &thumbs().lvMain);
 }
 
+TEST_F(ThumbnailWindowTest, ANameWithACarriageReturnOpensItsOwnFile) {
+    writeBmp(picturesDir + "/a", 10, 10);  // what the name would be cut to at its first return
+    writeBmp(picturesDir + "/a\rb.bmp", 20, 30);
+    start();
+    form1().File1.setPattern("*");
+    form1().cmdViewAll.raiseClick();
+    ASSERT_EQ(thumbs().lvMain.items().at(1).text, "a\rb.bmp\r\n20 x 30");
+    thumbs().lvMain.pressItem(1, MouseButton::Left, 0, 5, 5);
+    EXPECT_EQ(thumbs().caption(), picturesDir + "/a\rb.bmp");
+    EXPECT_EQ(thumbs().imgShadow.width(), 300.0f);
+    host.setMenuChoice("mCopyShortcut");
+    thumbs().lvMain.pressItem(1, MouseButton::Right, 0, 5, 5);
+    EXPECT_EQ(host.clipboardText(), picturesDir + "/a\rb.bmp");
+}
+
 TEST_F(ThumbnailWindowTest, PickWarnings) {
     writeBmp(picturesDir + "/a.bmp", 10, 10);
     start();
@@ -215,14 +230,16 @@ TEST_F(PopupHostTest, TheFileDropBlockIsLaidOutByteForByte) {
     for (int i = 1; i < 20; ++i) {
         EXPECT_EQ(block[static_cast<std::size_t>(i)], 0) << i;
     }
-    EXPECT_EQ(std::string(block.begin() + 20, block.begin() + 20 + static_cast<long>(one.size())), one);
+    EXPECT_EQ(std::string(block.begin() + 20, block.begin() + 20 + static_cast<long>(one.size())),
+              one);
     EXPECT_EQ(block[block.size() - 1], 0);
     EXPECT_EQ(block[block.size() - 2], 0);
 
     EXPECT_EQ(popupHost.ClipboardCopyFiles({"12345678", "abcdefgh"}), kTrue);
     block = host.clipboardData().at(15);
     ASSERT_EQ(block.size(), 39u);
-    EXPECT_EQ(std::string(block.begin() + 20, block.end()), std::string("12345678\0abcdefgh\0\0", 19));
+    EXPECT_EQ(std::string(block.begin() + 20, block.end()),
+              std::string("12345678\0abcdefgh\0\0", 19));
 
     const std::string wide = "/p/\xC3\xA9t\xC3\xA9.gif";  // "été": two bytes per accented letter
     EXPECT_EQ(popupHost.ClipboardCopyFiles({wide}), kTrue);

@@ -1,0 +1,58 @@
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "win/file_system.h"
+
+namespace plivora {
+namespace {
+
+// Entries whose type the folder itself does not tell: only these may cost a file-status call.
+std::uint64_t entriesWithoutType(const std::string& folder) {
+    std::uint64_t count = 0;
+    DIR* dir = ::opendir(folder.c_str());
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.' && (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK)) {
+            ++count;
+        }
+    }
+    ::closedir(dir);
+    return count;
+}
+
+TEST(FolderListing, TakesEachEntrysTypeFromTheFolderAndFollowsLinks) {
+    char pattern[] = "/tmp/plivora-listing-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string root = pattern;
+    for (int i = 0; i < 500; ++i) {
+        std::ofstream(root + "/p" + std::to_string(i) + ".jpg") << "x";
+    }
+    std::ofstream(root + "/notes.txt") << "x";
+    std::ofstream(root + "/.hidden.jpg") << "x";
+    std::filesystem::create_directory(root + "/Sub");
+    std::filesystem::create_directory(root + "/folder.jpg");
+    std::filesystem::create_symlink(root + "/p1.jpg", root + "/link.jpg");
+    std::filesystem::create_symlink(root + "/Sub", root + "/linked");
+    std::filesystem::create_symlink(root + "/gone.jpg", root + "/dangling.jpg");
+
+    const std::uint64_t before = listingStatusCalls();
+    const std::vector<std::string> files = listFiles(root, "*.JPG");
+    const std::vector<std::string> folders = listSubfolders(root);
+    const std::uint64_t calls = listingStatusCalls() - before;
+
+    EXPECT_EQ(files.size(), 501u);  // 500 pictures and the link to one
+    EXPECT_EQ(files.front(), "link.jpg");
+    EXPECT_EQ(folders, (std::vector<std::string>{"folder.jpg", "linked", "Sub"}));
+    // Links are looked at by both listings (the file list only when the name matches).
+    EXPECT_LE(calls, 2 * entriesWithoutType(root));
+    std::filesystem::remove_all(root);
+}
+
+}  // namespace
+}  // namespace plivora
