@@ -14,6 +14,9 @@ namespace plivora {
 FileListView::FileListView(FileListBox& list, QWidget& parent, QtHost& host, FormView& formView)
     : QListWidget(&parent), ChildView(list, host, formView) {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Every entry is one line of the same font: the list need not lay out the text of thousands
+    // of names to know their heights.
+    setUniformItemSizes(true);
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
     setAcceptDrops(true);
