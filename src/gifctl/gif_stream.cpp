@@ -1,5 +1,8 @@
 #include "gifctl/gif_stream.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "win/error.h"
 
 namespace plivora {
@@ -13,6 +16,8 @@ constexpr std::uint8_t kApplicationLabel = 0xFF;
 constexpr std::uint8_t kCommentLabel = 0xFE;
 constexpr std::uint8_t kGraphicControlLabel = 0xF9;
 constexpr std::uint8_t kPlainTextLabel = 0x01;
+// The signature with its version and the logical screen descriptor.
+constexpr std::int64_t kHeaderBytes = 13;
 
 // The file image read by position, the first byte at position 1. Every read is checked; a
 // position outside the file is error 9, the way a truncated file is reported.
@@ -70,31 +75,35 @@ std::uint32_t halfRoundedToEven(std::uint32_t value) {
     return half;
 }
 
-// Makes the transparent entry of a frame's table unique when another entry shares its colour, so
-// that keying on it removes only the transparent pixels. The new colour is half the second
-// largest entry value of the table; it is written into the table and into the file image at the
-// table's place (`tableStart` is the position of the table's first byte).
-void recolourTransparentEntry(std::uint8_t* table, int entries, int transparent, FileImage& image,
-                              std::int64_t tableStart) {
+// The colour that makes a frame's transparent entry unique in its table, or nothing when it is
+// unique already. `table` holds the frame's entries as the file has them, never another frame's
+// recolouring. The new value is half the second largest entry value, rounded with halves to the
+// even number. Where that is still the value of an entry (every other entry black gives black
+// again, or the table holds that value already), keying on it would remove opaque pixels after
+// all, so the nearest 24-bit value above it that no entry holds is taken instead.
+std::optional<COLORREF> uniqueTransparentColour(const std::uint8_t* table, int entries,
+                                                int transparent) {
     // The entry must lie inside the table; one beyond it has no bytes of its own to recolour
     // (writing there would change the blocks that follow the table).
     if (transparent >= entries) {
-        return;
+        return std::nullopt;
     }
-    COLORREF key = entryColour(table, transparent);
+    const COLORREF key = entryColour(table, transparent);
+    std::vector<COLORREF> values;
+    values.reserve(static_cast<std::size_t>(entries));
     bool collision = false;
     for (int e = 0; e < entries; ++e) {
-        if (e != transparent && entryColour(table, e) == key) {
+        values.push_back(entryColour(table, e));
+        if (e != transparent && values.back() == key) {
             collision = true;
         }
     }
     if (!collision) {
-        return;
+        return std::nullopt;
     }
     std::uint32_t largest = 0;
     std::uint32_t second = 0;
-    for (int e = 0; e < entries; ++e) {
-        std::uint32_t v = entryColour(table, e);
+    for (COLORREF v : values) {
         if (v > largest) {
             second = largest;
             largest = v;
@@ -102,14 +111,20 @@ void recolourTransparentEntry(std::uint8_t* table, int entries, int transparent,
             second = v;
         }
     }
-    std::uint32_t replacement = halfRoundedToEven(second);
-    const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(replacement & 0xFF),
-                                 static_cast<std::uint8_t>((replacement >> 8) & 0xFF),
-                                 static_cast<std::uint8_t>((replacement >> 16) & 0xFF)};
-    for (int c = 0; c < 3; ++c) {
-        table[3 * transparent + c] = rgb[c];
-        image.set(tableStart + 3 * transparent + c, rgb[c]);
+    // At most 256 values are held and the start is at most 0x800000, so a free value below
+    // 0x1000000 is always found.
+    std::sort(values.begin(), values.end());
+    COLORREF replacement = halfRoundedToEven(second);
+    while (std::binary_search(values.begin(), values.end(), replacement)) {
+        ++replacement;
     }
+    return replacement;
+}
+
+void setEntryColour(std::uint8_t* table, int entry, COLORREF colour) {
+    table[3 * entry] = static_cast<std::uint8_t>(colour & 0xFF);
+    table[3 * entry + 1] = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
+    table[3 * entry + 2] = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
 }
 
 }  // namespace
@@ -139,14 +154,16 @@ GifStream walkGifStream(std::vector<std::uint8_t> bytes, bool changeTransparentC
     screen.globalTableSorted = (flags & 0x08) != 0;
     screen.globalTableSizeCode = threeBits(flags, 0);
 
-    std::int64_t pos = 13;
+    std::int64_t pos = kHeaderBytes;
     if (screen.hasGlobalTable) {
         int n = 3 * tableEntries(screen.globalTableSizeCode);
         for (int b = 0; b < n; ++b) {
-            screen.globalTable[static_cast<std::size_t>(b)] = image.at(14 + b);
+            screen.globalTable[static_cast<std::size_t>(b)] = image.at(kHeaderBytes + 1 + b);
         }
         pos += n;
     }
+    // The header part of every frame file: signature, screen descriptor and global table.
+    const std::int64_t headerLength = pos;
     pos += 1;
     std::int64_t segmentStart = pos;
 
@@ -227,14 +244,29 @@ GifStream walkGifStream(std::vector<std::uint8_t> bytes, bool changeTransparentC
         pos = image.followChain(pos + 10) + 1;  // the image data's terminator
 
         if (changeTransparentColor && record.hasTransparency) {
+            const int t = record.transparentIndex;
             if (record.hasLocalTable) {
-                recolourTransparentEntry(record.localTable.data(),
-                                         tableEntries(record.localTableSizeCode),
-                                         record.transparentIndex, image, localTableStart);
+                // The local table lies in this frame's segment: recoloured in place, it reaches
+                // this frame's file only.
+                if (const std::optional<COLORREF> colour = uniqueTransparentColour(
+                        record.localTable.data(), tableEntries(record.localTableSizeCode), t)) {
+                    setEntryColour(record.localTable.data(), t, *colour);
+                    for (int c = 0; c < 3; ++c) {
+                        image.set(localTableStart + 3 * t + c,
+                                  record.localTable[static_cast<std::size_t>(3 * t + c)]);
+                    }
+                }
             } else if (screen.hasGlobalTable) {
-                recolourTransparentEntry(screen.globalTable.data(),
-                                         tableEntries(screen.globalTableSizeCode),
-                                         record.transparentIndex, image, 14);
+                // Every frame file carries the global table: the change goes into a copy of the
+                // header for this frame alone, so that frames using the entry as an opaque colour
+                // keep it and later frames test the table as the file holds it. Without a global
+                // table there is no entry to recolour.
+                if (const std::optional<COLORREF> colour = uniqueTransparentColour(
+                        screen.globalTable.data(), tableEntries(screen.globalTableSizeCode), t)) {
+                    record.headerPart.assign(stream.fileImage.begin(),
+                                             stream.fileImage.begin() + headerLength);
+                    setEntryColour(record.headerPart.data() + kHeaderBytes, t, *colour);
+                }
             }
         }
 
@@ -255,7 +287,10 @@ std::array<std::span<const std::uint8_t>, 5> frameFileParts(const GifStream& str
     const GifSegment& first = stream.segments.at(0);
     const GifSegment& segment = stream.segments.at(static_cast<std::size_t>(frame));
     std::span<const std::uint8_t> image(stream.fileImage);
-    return {image.subspan(0, static_cast<std::size_t>(first.start - 1)),
+    const std::vector<std::uint8_t>& ownHeader =
+        stream.records.at(static_cast<std::size_t>(frame)).headerPart;
+    return {ownHeader.empty() ? image.subspan(0, static_cast<std::size_t>(first.start - 1))
+                              : std::span<const std::uint8_t>(ownHeader),
             image.subspan(static_cast<std::size_t>(segment.start - 1),
                           static_cast<std::size_t>(segment.end - segment.start)),
             kTerminator, kEmptyGraphicControl, kTrailerByte};
@@ -283,6 +318,9 @@ COLORREF transparentKeyColour(const GifStream& stream, int frame) {
             return 0;
         }
         return entryColour(record.localTable.data(), record.transparentIndex);
+    }
+    if (!record.headerPart.empty()) {
+        return entryColour(record.headerPart.data() + kHeaderBytes, record.transparentIndex);
     }
     return entryColour(stream.screen.globalTable.data(), record.transparentIndex);
 }

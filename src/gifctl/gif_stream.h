@@ -21,8 +21,9 @@ struct GifScreen {
     std::uint8_t colourResolution = 0;
     bool globalTableSorted = false;
     std::uint8_t globalTableSizeCode = 0;
-    // The global colour table in its first 3 * 2^(code + 1) bytes (red, green, blue); the rest is
-    // zero, so an entry beyond the table reads as black.
+    // The global colour table as the file holds it, in its first 3 * 2^(code + 1) bytes (red,
+    // green, blue); the rest is zero, so an entry beyond the table reads as black. A frame that
+    // recolours a global entry does so in a copy of its own (GifFrameRecord::headerPart).
     std::array<std::uint8_t, 768> globalTable{};
 };
 
@@ -38,6 +39,10 @@ struct GifFrameRecord {
     bool localTableSorted = false;
     std::uint8_t localTableSizeCode = 0;
     std::vector<std::uint8_t> localTable;  // 3 * 2^(code + 1) bytes when hasLocalTable
+    // The header part of this frame's file when it differs from the file's own: signature, screen
+    // descriptor and the global table with this frame's transparent entry recoloured. Empty when
+    // the frame's file starts with the file's own header bytes.
+    std::vector<std::uint8_t> headerPart;
     std::uint8_t lzwMinimumCodeSize = 0;
     int delay = 0;  // hundredths of a second, the file's unsigned 16-bit value (0 to 65535)
     std::uint8_t transparentIndex = 0;
@@ -74,22 +79,24 @@ bool hasGifSignature(std::span<const std::uint8_t> fileImage);
 // by stepping over the blocks before it, records the graphic control values that precede it
 // and the descriptor's values, and marks its segment. Bytes that begin no known block are
 // stepped over one at a time. With `changeTransparentColor`, a frame whose transparent colour
-// also belongs to another entry of its table has its transparent entry recoloured, in the table
-// and in the file image, so that colour keying cannot remove opaque pixels. Every read is
-// bounds-checked: a file that ends inside a block throws Error 9. A walk that reaches the end
-// of the file without a trailer ends quietly with the images found so far.
+// also belongs to another entry of its table has its transparent entry recoloured, so that colour
+// keying cannot remove opaque pixels: a local table in place (it lies in the frame's own segment),
+// the global table in a copy that only this frame's file carries. Every read is bounds-checked: a
+// file that ends inside a block throws Error 9. A walk that reaches the end of the file without a
+// trailer ends quietly with the images found so far.
 GifStream walkGifStream(std::vector<std::uint8_t> fileImage, bool changeTransparentColor);
 
 // The single-image GIF file of frame `frame`, in its five parts: the header with the global
-// table (the file image before frame 0's segment), the frame's segment, the block terminator
+// table (the file image before frame 0's segment, or the frame's own recoloured copy of it), the
+// frame's segment, the block terminator
 // 0x00, an empty graphic control introducer 0x21 0xF9, and the trailer 0x3B.
 std::array<std::span<const std::uint8_t>, 5> frameFileParts(const GifStream& stream, int frame);
 // The same parts joined into one file.
 std::vector<std::uint8_t> frameFileBytes(const GifStream& stream, int frame);
 
 // The colour of frame `frame`'s transparent entry, from its local table when it has one and
-// from the global table otherwise; black when the frame has no transparency or the entry lies
-// beyond its table.
+// from the global table its file carries otherwise; black when the frame has no transparency or the
+// entry lies beyond its table.
 COLORREF transparentKeyColour(const GifStream& stream, int frame);
 
 }  // namespace plivora

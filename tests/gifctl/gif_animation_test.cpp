@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -505,6 +506,59 @@ TEST_F(GifAnimationTest, WithoutRecolouringTheOpaqueTwinIsKeyedAwayToo) {
     animation->PaintGif(1);
     const COLORREF expected[] = {kWhite, kWhite, kWhite, kBlack};
     expectCanvasOnSurface(4, 1, [&](int x, int) { return expected[x]; });
+}
+
+// Recolouring keeps every opaque pixel in its own colour: a frame that draws the shared global
+// entry as an opaque colour keeps it, a black key among black entries and a new value that the
+// table holds already move up to a free value.
+TEST_F(GifAnimationTest, OpaquePixelsKeepTheirColourWhateverTheTableHolds) {
+    constexpr COLORREF kTwin = RGB(10, 20, 30);
+    constexpr COLORREF kHalf = RGB(5, 10, 15);
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::vector<std::array<COLORREF, 4>> framesShown;  // the canvas after each frame in turn
+    };
+    const Case cases[] = {
+        {"frame 0 draws entry 0 opaque, frame 1 keys on it",
+         join({header(),
+               screen(4, 1, 0x81),
+               {255, 255, 255, 255, 255, 255, 255, 0, 0, 0, 0, 0},
+               descriptor(0, 0, 4, 1),
+               imageData(2, {0, 0, 2, 3}),
+               graphicControl(1, true, 0, 0),
+               descriptor(0, 0, 4, 1),
+               imageData(2, {0, 1, 1, 0}),
+               kTrailer}),
+         {{kWhite, kWhite, kRed, kBlack}, {kWhite, kWhite, kWhite, kBlack}}},
+        {"a black key among black entries",
+         join({header(),
+               screen(4, 1, 0x81),
+               {0, 0, 0, 0, 0, 0, 255, 255, 255, 0, 0, 0},
+               graphicControl(1, true, 0, 0),
+               descriptor(0, 0, 4, 1),
+               imageData(2, {0, 1, 2, 3}),
+               kTrailer}),
+         {{kBackground, kBlack, kWhite, kBlack}}},
+        {"half the second largest is an entry already",
+         join({header(),
+               screen(4, 1, 0x81),
+               {10, 20, 30, 10, 20, 30, 255, 255, 255, 5, 10, 15},
+               graphicControl(1, true, 0, 0),
+               descriptor(0, 0, 4, 1),
+               imageData(2, {0, 1, 2, 3}),
+               kTrailer}),
+         {{kBackground, kTwin, kWhite, kHalf}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        loadGif(writeGif("recoloured.gif", c.file));
+        for (std::size_t k = 0; k < c.framesShown.size(); ++k) {
+            SCOPED_TRACE("frame " + std::to_string(k));
+            animation->PaintGif(static_cast<int>(k));
+            expectCanvasOnSurface(4, 1, [&](int x, int) { return c.framesShown[k][x]; });
+        }
+    }
 }
 
 TEST_F(GifAnimationTest, TheEndReleasesEveryObjectItMade) {

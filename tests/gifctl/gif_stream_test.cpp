@@ -190,29 +190,60 @@ TEST(GifWalk, ALocalTableIsReadFromAfterTheDescriptor) {
 const Bytes kCollidingTable = {10, 20, 30, 10, 20, 30, 255, 255, 255, 0, 0, 0};
 const Bytes kRecolouredTable = {5, 10, 15, 10, 20, 30, 255, 255, 255, 0, 0, 0};
 
-TEST(GifRecolour, ASharedTransparentColourInTheGlobalTableIsMadeUnique) {
+TEST(GifRecolour, ASharedGlobalEntryIsRecolouredInTheTransparentFramesFileOnly) {
     Bytes headerPart = join({header(), screen(2, 1, 0x81), kCollidingTable});
-    Bytes file =
-        join({headerPart, graphicControl(1, true, 0, 0), descriptor(0, 0, 2, 1),
-              imageData(2, {0, 1}), descriptor(0, 0, 2, 1), imageData(2, {1, 0}), kTrailer});
+    Bytes recolouredHeader = join({header(), screen(2, 1, 0x81), kRecolouredTable});
+    // Frame 0 keys on entry 0; frame 1 draws entry 0 as an opaque colour; frame 2 keys on it too.
+    Bytes file = join({headerPart, graphicControl(1, true, 0, 0), descriptor(0, 0, 2, 1),
+                       imageData(2, {0, 1}), descriptor(0, 0, 2, 1), imageData(2, {1, 0}),
+                       graphicControl(1, true, 0, 0), descriptor(0, 0, 2, 1), imageData(2, {0, 2}),
+                       kTrailer});
     GifStream stream = walkGifStream(file, true);
-    EXPECT_TRUE(std::equal(kRecolouredTable.begin(), kRecolouredTable.end(),
+    EXPECT_EQ(stream.fileImage, file) << "the file's own global table stays as it is";
+    EXPECT_TRUE(std::equal(kCollidingTable.begin(), kCollidingTable.end(),
                            stream.screen.globalTable.begin()));
-    EXPECT_TRUE(std::equal(kRecolouredTable.begin(), kRecolouredTable.end(),
-                           stream.fileImage.begin() + 13));
-    for (int k = 0; k < 2; ++k) {
+    const Bytes* expectedHeader[] = {&recolouredHeader, &headerPart, &recolouredHeader};
+    for (int k = 0; k < 3; ++k) {
         SCOPED_TRACE("frame " + std::to_string(k));
         Bytes frame = frameFileBytes(stream, k);
         EXPECT_TRUE(
-            std::equal(kRecolouredTable.begin(), kRecolouredTable.end(), frame.begin() + 13))
-            << "every frame file carries the changed global entry";
+            std::equal(expectedHeader[k]->begin(), expectedHeader[k]->end(), frame.begin()));
     }
     EXPECT_EQ(transparentKeyColour(stream, 0), RGB(5, 10, 15));
     EXPECT_EQ(transparentKeyColour(stream, 1), 0u) << "frame 1 has no transparency";
+    EXPECT_EQ(transparentKeyColour(stream, 2), RGB(5, 10, 15))
+        << "frame 2 tests the table as the file holds it, not as frame 0 left it";
 
     GifStream unchanged = walkGifStream(file, false);
     EXPECT_EQ(unchanged.fileImage, file);
+    EXPECT_EQ(frameFileBytes(unchanged, 1), frameFileBytes(stream, 1));
     EXPECT_EQ(transparentKeyColour(unchanged, 0), RGB(10, 20, 30));
+}
+
+TEST(GifRecolour, ANewValueThatAnEntryHoldsMovesUpToTheNearestFreeValue) {
+    struct Case {
+        const char* name;
+        Bytes table;
+        COLORREF key;
+    };
+    const Case cases[] = {
+        {"half the second largest value when no entry holds it", kCollidingTable, RGB(5, 10, 15)},
+        {"black key among black entries: half of black is black again",
+         {0, 0, 0, 0, 0, 0, 255, 255, 255, 0, 0, 0},
+         RGB(1, 0, 0)},
+        {"the new value is already an entry",
+         {10, 20, 30, 10, 20, 30, 255, 255, 255, 5, 10, 15},
+         RGB(6, 10, 15)},
+        {"the values above it are taken too",
+         {10, 20, 30, 10, 20, 30, 5, 10, 15, 6, 10, 15},
+         RGB(7, 10, 15)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes file = join({header(), screen(2, 1, 0x81), c.table, graphicControl(0, true, 0, 0),
+                           descriptor(0, 0, 2, 1), imageData(2, {0, 1}), kTrailer});
+        EXPECT_EQ(transparentKeyColour(walkGifStream(file, true), 0), c.key);
+    }
 }
 
 TEST(GifRecolour, ALocalTableIsRecolouredInPlace) {

@@ -140,10 +140,11 @@ TEST_F(GifInfoTest, ReportsTheRecordsTheCanvasAndTheIntervalsOfThreeTicks) {
         bool transparent;
         int transparentIndex;
         bool localTable;
+        std::string key;  // "" for null
     };
-    const Record expected[] = {{0, 0, 40, 20, 600, 1, false, 0, false},
-                               {4, 2, 4, 2, 30, 2, true, 0, true},
-                               {8, 4, 2, 2, 0, 0, false, 0, false}};
+    const Record expected[] = {{0, 0, 40, 20, 600, 1, false, 0, false, ""},
+                               {4, 2, 4, 2, 30, 2, true, 0, true, "0A141E"},
+                               {8, 4, 2, 2, 0, 0, false, 0, false, ""}};
     const QJsonArray records = json["records"].toArray();
     ASSERT_EQ(records.size(), 3);
     for (int i = 0; i < 3; ++i) {
@@ -159,6 +160,7 @@ TEST_F(GifInfoTest, ReportsTheRecordsTheCanvasAndTheIntervalsOfThreeTicks) {
         EXPECT_EQ(got["transparent"].toBool(), e.transparent);
         EXPECT_EQ(got["transparentIndex"].toInt(), e.transparentIndex);
         EXPECT_EQ(got["localTable"].toBool(), e.localTable);
+        EXPECT_EQ(got["key"].toString().toStdString(), e.key);
     }
     // 250 after StartTimer; each tick then waits for the frame it will draw next: frame 1
     // (30 cs + the user delay of 1 ms), frame 2 (no control block: 0, raised to 10 ms), then
@@ -204,6 +206,33 @@ TEST_F(GifInfoTest, WritesTheDecodedFramesAndTheCanvasAfterEveryTick) {
         EXPECT_EQ(rgb(p.canvas, p.x, p.y), p.colour);
     }
     EXPECT_FALSE(std::filesystem::exists(out + "/canvas_004.png"));
+}
+
+TEST_F(GifInfoTest, ShowsTheRecolouredKeyAndTheOpaqueFramesOwnColours) {
+    // Global table white, white, red, black. Frame 0 draws entry 0 as an opaque white; frame 1
+    // keys on entry 0, whose colour entry 1 shares, so its file alone gets a navy entry 0.
+    const Bytes file = join({header(),
+                             screen(4, 1, 0x81),
+                             {255, 255, 255, 255, 255, 255, 255, 0, 0, 0, 0, 0},
+                             descriptor(0, 0, 4, 1),
+                             imageData(2, {0, 0, 2, 3}),
+                             graphicControl(1, true, 0, 0),
+                             descriptor(0, 0, 4, 1),
+                             imageData(2, {0, 1, 1, 0}),
+                             kTrailer});
+    const std::string out = folder.data() + "/png";
+    const ToolRun r = run({"--out", out, write("shared.gif", file)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QJsonArray records = parse(r.out)["records"].toArray();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_TRUE(records[0].toObject()["key"].isNull());
+    EXPECT_EQ(records[1].toObject()["key"].toString(), QStringLiteral("000080"));
+    const QImage frame0(QString::fromStdString(out + "/frame_000.png"));
+    ASSERT_FALSE(frame0.isNull());
+    EXPECT_EQ(frame0.pixel(0, 0), qRgb(255, 255, 255)) << "not the navy of frame 1's key";
+    const QImage frame1(QString::fromStdString(out + "/frame_001.png"));
+    EXPECT_EQ(frame1.pixel(0, 0), qRgb(0, 0, 128));
+    EXPECT_EQ(frame1.pixel(1, 0), qRgb(255, 255, 255));
 }
 
 TEST_F(GifInfoTest, CopiesEachFrameFileAsTheControlWroteIt) {

@@ -76,6 +76,19 @@ const char* jsonBool(bool value) {
     return value ? "true" : "false";
 }
 
+// The colour a transparent frame is keyed on, as the table its file carries holds it (after any
+// recolouring), written "RRGGBB"; null for an opaque frame.
+std::string keyColourJson(const GifStream& stream, int frame) {
+    if (!stream.records[static_cast<std::size_t>(frame)].hasTransparency) {
+        return "null";
+    }
+    const COLORREF key = transparentKeyColour(stream, frame);
+    char text[16];
+    std::snprintf(text, sizeof text, "\"%02X%02X%02X\"", key & 0xFF, (key >> 8) & 0xFF,
+                  (key >> 16) & 0xFF);
+    return text;
+}
+
 void writeRecords(const GifStream& stream, std::ostream& json) {
     // The walk may open one record more than it finds images for; only frames are listed.
     const std::size_t count =
@@ -88,6 +101,7 @@ void writeRecords(const GifStream& stream, std::ostream& json) {
              << ", \"delay\": " << r.delay << ", \"disposal\": " << int(r.disposalMethod)
              << ", \"transparent\": " << jsonBool(r.hasTransparency)
              << ", \"transparentIndex\": " << int(r.transparentIndex)
+             << ", \"key\": " << keyColourJson(stream, static_cast<int>(i))
              << ", \"localTable\": " << jsonBool(r.hasLocalTable) << '}';
     }
     json << ']';
