@@ -60,6 +60,11 @@ void AnimatedGifCtl::sethdc(HDC New_hDC) {
 void AnimatedGifCtl::setBackColor(OleColor New_BackColor) {
     UserControl::setBackColor(New_BackColor);
     PropertyChanged("BackColor");
+    // As on a window's own surface: the new colour clears what the surface shows, then the control
+    // paints, so a loaded GIF draws its frame over it.
+    m_engine->ClearDisplay();
+    UserControl_Paint();
+    publishSurface();
 }
 
 void AnimatedGifCtl::setPicture(const Picture& New_Picture) {

@@ -8,7 +8,6 @@
 namespace plivora {
 namespace {
 
-
 using CommandsTest = AppTest;
 
 TEST_F(CommandsTest, BackgroundColourTogglesFourBackgroundsAndBack) {
@@ -22,9 +21,12 @@ TEST_F(CommandsTest, BackgroundColourTogglesFourBackgroundsAndBack) {
     EXPECT_EQ(thumbs.fraShadowImage.backColor(), kBlack);
     EXPECT_EQ(f.AnimatedGifCtl1.backColor(), kBlack);
     EXPECT_EQ(thumbs.AnimatedGifCtl1.backColor(), kBlack);
+    for (const AnimatedGifCtl* gif : {&f.AnimatedGifCtl1, &thumbs.AnimatedGifCtl1}) {
+        EXPECT_EQ(gif->surface().pixel(2, 2), 0xFF000000u) << "the surface of " << gif->name();
+    }
     f.cmdBackgroundColor.raiseClick();
-    for (const Control* c : std::initializer_list<const Control*>{&f, &thumbs.fraShadowImage, &f.AnimatedGifCtl1,
-                                                                  &thumbs.AnimatedGifCtl1}) {
+    for (const Control* c : std::initializer_list<const Control*>{
+             &f, &thumbs.fraShadowImage, &f.AnimatedGifCtl1, &thumbs.AnimatedGifCtl1}) {
         EXPECT_EQ(c->backColor(), face) << c->name();
     }
 }
@@ -130,7 +132,8 @@ TEST_F(CommandsTest, TheLogoHoverCapturesAndTheClickOpensTheAboutBoxOnTop) {
 TEST_F(CommandsTest, MousePresenceIsMarkedOnlyByTheFourSources) {
     start();
     Form1& f = form1();
-    for (Control* quiet : std::initializer_list<Control*>{&f.Drive1, &f.cmdShape, &f.imgQel, &f.lblRatio}) {
+    for (Control* quiet :
+         std::initializer_list<Control*>{&f.Drive1, &f.cmdShape, &f.imgQel, &f.lblRatio}) {
         quiet->raiseMouseMove(0, 0, 1, 1);
     }
     EXPECT_EQ(program->blMouseWasOver, kFalse);

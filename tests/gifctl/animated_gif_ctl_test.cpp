@@ -124,6 +124,22 @@ TEST_F(AnimatedGifCtlTest, ABrokenGifReleasesThePointerAndCaptureAndLeavesNoFile
     EXPECT_TRUE(folder.tmpEntries().empty());
 }
 
+TEST_F(AnimatedGifCtlTest, ANewBackColorClearsTheSurfaceAndALoadedGifDrawsOverIt) {
+    const std::uint32_t grey = pixel(5, 5);
+    form.gif.setBackColor(kBlack);  // nothing loaded: the whole surface
+    for (auto [x, y] : {std::pair{0, 0}, {5, 5}, {9, 9}}) {
+        EXPECT_EQ(pixel(x, y), 0xFF000000u) << x << "," << y;
+    }
+
+    form.gif.setBackColor(grey & 0xFFFFFFu);
+    form.gif.LoadGif(true, write("three.gif", threeFrames()));
+    form.gif.setBackColor(rgb(0, 0, 255));
+    EXPECT_EQ(pixel(0, 0), 0xFFFF0000u) << "frame 0 over the cleared surface";
+    EXPECT_EQ(pixel(5, 5), 0xFF0000FFu);
+    EXPECT_FALSE(form.gif.Timer1.isRunning());
+    EXPECT_TRUE(warnings.empty());
+}
+
 TEST_F(AnimatedGifCtlTest, StoredPropertiesOmitDefaultsAndKeepTheirOrder) {
     PropertyBag bag;
     form.gif.WriteProperties(bag);
