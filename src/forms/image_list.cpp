@@ -20,7 +20,6 @@ void ImageList::add(const std::string& key, const Picture& picture) {
     }
     m_entries.push_back({key, scaleImage(picture.imageForSize(m_imageWidth, m_imageHeight),
                                          m_imageWidth, m_imageHeight)});
-    ++m_revision;
 }
 
 bool ImageList::contains(const std::string& key) const {
@@ -38,7 +37,7 @@ const ImageList::Entry* ImageList::find(const std::string& key) const {
 
 void ImageList::clear() {
     m_entries.clear();
-    ++m_revision;
+    ++m_clearCount;
 }
 
 }  // namespace plivora

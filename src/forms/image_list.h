@@ -30,14 +30,15 @@ public:
     const Entry* find(const std::string& key) const;
     void clear();
     int count() const { return static_cast<int>(m_entries.size()); }
-    // Changes with every add or clear, so views know when to refresh their icons.
-    int revision() const { return m_revision; }
+    // Changes with every clear. A key is never given another picture while it is in the
+    // list, so until this changes a view may keep the icons it made.
+    int clearCount() const { return m_clearCount; }
 
 private:
     std::vector<Entry> m_entries;
     int m_imageWidth = 16;
     int m_imageHeight = 16;
-    int m_revision = 0;
+    int m_clearCount = 0;
 };
 
 }  // namespace plivora

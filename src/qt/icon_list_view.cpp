@@ -62,21 +62,31 @@ ListView* IconListView::list() const {
 }
 
 void IconListView::updateContent() {
-    const ListView& model = *list();
-    std::vector<std::pair<std::string, std::string>> items;
-    items.reserve(model.items().size());
-    for (const ListView::Item& item : model.items()) {
-        items.emplace_back(item.text, item.iconKey);
-    }
-    const ImageList* icons = model.icons();
-    const int revision = icons != nullptr ? icons->revision() : -1;
-    if (items != m_shownItems || icons != m_shownIcons || revision != m_shownRevision) {
-        m_shownItems = std::move(items);
-        m_shownIcons = icons;
-        m_shownRevision = revision;
+    const std::size_t shown = m_shownItems.size();
+    if (!showsPrefixOfModel()) {
         rebuild();
+    } else if (list()->items().size() > shown) {
+        appendItems(shown);
     }
     showSelection();
+}
+
+// Whether the list shows the model's first items as they are, from the same image list as it
+// was then, so that the model's further items can simply be added.
+bool IconListView::showsPrefixOfModel() const {
+    const ListView& model = *list();
+    const ImageList* icons = model.icons();
+    if (icons != m_shownIcons || (icons != nullptr && icons->clearCount() != m_shownClearCount) ||
+        model.items().size() < m_shownItems.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < m_shownItems.size(); ++i) {
+        const ListView::Item& item = model.items()[i];
+        if (item.text != m_shownItems[i].first || item.iconKey != m_shownItems[i].second) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void IconListView::rebuild() {
@@ -84,7 +94,10 @@ void IconListView::rebuild() {
     const ImageList* icons = model.icons();
     const QSignalBlocker blocker(this);
     clear();
+    m_shownItems.clear();
     m_icons.clear();
+    m_shownIcons = icons;
+    m_shownClearCount = icons != nullptr ? icons->clearCount() : -1;
     QSize iconPixels(32, 32);
     if (icons != nullptr) {
         iconPixels = QSize(icons->imageWidth(), icons->imageHeight());
@@ -95,10 +108,18 @@ void IconListView::rebuild() {
         std::max(kMinimumCellWidthPixels, iconPixels.width() + 2 * kCellMarginPixels);
     setGridSize(
         QSize(cellWidth, iconPixels.height() + kTextLines * lineHeight + 2 * kCellMarginPixels));
+    appendItems(0);
+}
+
+void IconListView::appendItems(std::size_t from) {
+    const ListView& model = *list();
+    const ImageList* icons = model.icons();
+    const QSignalBlocker blocker(this);
     // The style keeps a margin on each side of an item's text.
     const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    const int textWidth = cellWidth - 2 * textMargin;
-    for (const ListView::Item& item : model.items()) {
+    const int textWidth = gridSize().width() - 2 * textMargin;
+    for (std::size_t i = from; i < model.items().size(); ++i) {
+        const ListView::Item& item = model.items()[i];
         QIcon icon;
         if (icons != nullptr) {
             auto cached = m_icons.find(item.iconKey);
@@ -119,6 +140,8 @@ void IconListView::rebuild() {
         shown->setSizeHint(gridSize());
         shown->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
         addItem(shown);
+        ++m_itemsMade;
+        m_shownItems.emplace_back(item.text, item.iconKey);
     }
 }
 

@@ -17,11 +17,15 @@ class ListView;
 // A list view in icon view: each item's picture from the attached image list above its text,
 // laid out in rows that wrap at the list's width. The model decides the selection: a press goes
 // to the model (which selects the item under the pointer and raises MouseDown, then ItemClick),
-// and the list shows what the model then holds.
+// and the list shows what the model then holds. Items added to the model's end are added to the
+// list as they come, so a page that is being filled shows each one at the next paint; any other
+// change makes the list anew.
 class IconListView : public QListWidget, public ChildView {
 public:
     IconListView(ListView& list, QWidget& parent, QtHost& host, FormView& formView);
     QWidget* widget() override { return this; }
+    // How many list items this view has made, over all rebuilds and additions.
+    int itemsMade() const { return m_itemsMade; }
 
 protected:
     void updateContent() override;
@@ -33,14 +37,18 @@ protected:
 private:
     ListView* list() const;
     QPointF listPosition(const QMouseEvent& event) const;
+    bool showsPrefixOfModel() const;
     void rebuild();
+    void appendItems(std::size_t from);
     void showSelection();
 
-    // What the list shows now: the items' texts and icon keys, and the image list's revision.
+    // What the list shows now: the items' texts and icon keys, the image list they came from and
+    // how often it had been cleared then, and the icons made from it by key.
     std::vector<std::pair<std::string, std::string>> m_shownItems;
     const void* m_shownIcons = nullptr;
-    int m_shownRevision = -1;
+    int m_shownClearCount = -1;
     std::map<std::string, QIcon> m_icons;
+    int m_itemsMade = 0;
 };
 
 }  // namespace plivora

@@ -23,6 +23,7 @@
 #include "forms/list_view.h"
 #include "forms/user_control.h"
 #include "qt/conversions.h"
+#include "qt/icon_list_view.h"
 #include "qt/qt_host.h"
 
 namespace plivora {
@@ -124,6 +125,35 @@ TEST_F(ViewsTest, IconListShowsItemsAndLeavesTheSelectionToTheModel) {
 
     form->icons.clearItems();
     EXPECT_EQ(view->count(), 0);
+}
+
+TEST_F(ViewsTest, IconListAddsANewItemAloneAndMakesItselfAnewAfterTheIconsWereCleared) {
+    form->images.add("red", solidPicture(4, 4, 0xFFFF0000u));
+    form->icons.setIcons(&form->images);
+    form->icons.addItem("a.gif\r\n4 x 4", "red");
+    form->icons.addItem("b.gif\r\n4 x 4", "red");
+    auto* view = dynamic_cast<IconListView*>(host.widgetOf(form->icons));
+    ASSERT_NE(view, nullptr);
+    const int made = view->itemsMade();
+    QListWidgetItem* first = view->item(0);
+
+    // As a page fill does: a picture, the image list attached again, one more item.
+    form->images.add("green", solidPicture(4, 4, 0xFF00FF00u));
+    form->icons.setIcons(&form->images);
+    form->icons.addItem("c.gif\r\n4 x 4", "green");
+    EXPECT_EQ(view->itemsMade(), made + 1);
+    ASSERT_EQ(view->count(), 3);
+    EXPECT_EQ(view->item(0), first);
+    EXPECT_EQ(view->item(2)->icon().pixmap(16, 16).toImage().pixel(8, 8), 0xFF00FF00u);
+
+    // A key may name another picture once the image list was cleared: every item is made again.
+    form->images.clear();
+    form->images.add("red", solidPicture(4, 4, 0xFF0000FFu));
+    form->images.add("green", solidPicture(4, 4, 0xFF0000FFu));
+    form->icons.setSelected(0, true);
+    EXPECT_EQ(view->itemsMade(), made + 1 + 3);
+    EXPECT_EQ(view->item(0)->icon().pixmap(16, 16).toImage().pixel(8, 8), 0xFF0000FFu);
+    EXPECT_TRUE(view->item(0)->isSelected());
 }
 
 TEST_F(ViewsTest, IconListBreaksALongNameIntoLinesThatFitItsCell) {
