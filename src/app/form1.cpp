@@ -307,6 +307,7 @@ void Form1::Dir1_Click() {
 }
 
 void Form1::File1_PathChange() {
+    m_program.endPageFill();
     Form2& thumbnails = m_program.form2();
     thumbnails.cmdPrevious.setVisible(false);
     thumbnails.cmdNextPage.setVisible(false);

@@ -22,6 +22,31 @@ constexpr int kThumbnailsPerPage = 60;
 constexpr int kMostFiles = 300;
 constexpr int kThumbnailPixels = 60;
 
+// Marks a page fill for as long as it runs: Back and Next are refused meanwhile (shown disabled,
+// and their handlers ignore a click that arrives anyway), so that the page label, the buttons and
+// the list shown cannot be changed under the fill. They are given back on every way out: a page
+// boundary, the last file, a newer fill or a folder change that ended this one, or an error of
+// the steps that run unprotected.
+class PageFillScope {
+public:
+    PageFillScope(Program& program, Form2& thumbs) : m_program(program), m_thumbs(thumbs) {
+        m_program.fillingPage = true;
+        m_thumbs.cmdPrevious.setEnabled(false);
+        m_thumbs.cmdNextPage.setEnabled(false);
+    }
+    ~PageFillScope() {
+        m_program.fillingPage = false;
+        m_thumbs.cmdPrevious.setEnabled(true);
+        m_thumbs.cmdNextPage.setEnabled(true);
+    }
+    PageFillScope(const PageFillScope&) = delete;
+    PageFillScope& operator=(const PageFillScope&) = delete;
+
+private:
+    Program& m_program;
+    Form2& m_thumbs;
+};
+
 }  // namespace
 
 void Form1::cmdViewAll_Click() {
@@ -35,6 +60,7 @@ void Form1::ViewAllImages() {
     p.sThumbPath = p.sCurPath;
     ShowMainList(p, kTrue);
     Form2& thumbs = p.form2();
+    const PageFillScope filling(p, thumbs);
     if (p.intNextFileIndex == 1) {
         p.intPagesBuilt = 0;
         p.intBuildPage = 0;
@@ -96,8 +122,13 @@ void Form1::ViewAllImages() {
     PicturePrefetcher pictures(std::move(planned), host().allowsBackgroundWork(), LoadPicture);
 
     // The loop's end is taken once; the entries are read at each position, as they are then (the
-    // handlers that DoEvents runs may change the list under a page fill).
+    // handlers that DoEvents runs may change the list under a page fill). A folder change ends the
+    // fill (it is no longer this folder's list); a list that became shorter in the same folder
+    // ends the page at its new end instead of placing items without a file.
     for (int i = first; i <= count; ++i) {
+        if (i > File1.listCount()) {
+            break;
+        }
         const std::string key = File1.list(i - 1);
         bool loaded = false;
         errors.run([&] {
@@ -126,7 +157,9 @@ void Form1::ViewAllImages() {
         errors.run([&] { page.addItem(text, key); });
         host().doEvents();
         if (generation != p.thumbnailFillGeneration) {
-            return;  // a newer fill (View All or Next pressed meanwhile) owns the lists now
+            // A newer fill (View All pressed meanwhile) owns the lists now, or the main window's
+            // folder changed.
+            return;
         }
 
         if (i % kThumbnailsPerPage == 0 && i < kMostFiles) {

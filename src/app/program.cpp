@@ -20,8 +20,8 @@ Program::~Program() {
     for (auto& warning : m_warnings) {
         warning->destroyView();
     }
-    for (Form* form : std::initializer_list<Form*>{m_form11.get(), m_form5.get(), m_form4.get(), m_form3.get(),
-                                                   m_form2.get(), m_form1.get()}) {
+    for (Form* form : std::initializer_list<Form*>{m_form11.get(), m_form5.get(), m_form4.get(),
+                                                   m_form3.get(), m_form2.get(), m_form1.get()}) {
         if (form != nullptr) {
             form->destroyView();
         }
@@ -37,6 +37,14 @@ Program::~Program() {
 
 void Program::start() {
     form1().show();
+}
+
+void Program::endPageFill() {
+    if (!fillingPage) {
+        return;
+    }
+    ++thumbnailFillGeneration;
+    intNextFileIndex = 1;
 }
 
 Form1& Program::form1() {

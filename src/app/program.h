@@ -89,6 +89,12 @@ public:
     // Choices of a picture to show (from the file list, a drop, a thumbnail): one at a time, the
     // last one wins.
     LatestChoice displayChoices;
+    // Whether a page fill is in progress; it lets events run after every thumbnail.
+    bool fillingPage = false;
+    // Ends the page fill in progress, if any, before it places another thumbnail: the main
+    // window's folder changed, so its file list is no longer the one the fill was placing. Nothing
+    // of that folder is left to build.
+    void endPageFill();
 
 private:
     void dropClosedWarningWindows();

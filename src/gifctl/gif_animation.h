@@ -107,7 +107,8 @@ public:
                          COLORREF key);
     // Shows a frame: warns when no file is set, otherwise starts rendering and draws it.
     void PaintGif(int curframe);
-    // Starts the frame clock (first tick after 250 ms) at CurrentFrame; warns when no file is set.
+    // Starts the frame clock (first tick after 250 ms) at CurrentFrame; warns and starts nothing
+    // when no file is set or no frame was loaded.
     void StartTimer();
     void StopTimer();
     void StopGif();

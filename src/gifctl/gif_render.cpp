@@ -183,7 +183,9 @@ void GifAnimation::PaintGif(int curframe) {
 }
 
 void GifAnimation::StartTimer() {
-    if (m_strGifFileName.empty()) {
+    // Without a frame to draw (a GIF without images, or one whose load failed) a clock would tick
+    // at its shortest interval drawing nothing: the control says so as it does without a file.
+    if (m_strGifFileName.empty() || m_framePictures.empty() || !m_framePictures.front()) {
         m_host.showWarning(kNoFileMessage);
         return;
     }

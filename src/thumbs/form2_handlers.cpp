@@ -53,7 +53,11 @@ void Form2::wireHandlers() {
 
 void Form2::Form_Click() {
     hide();
+    // The animation stops with the window: a hidden window never keeps animating, and the button
+    // shows play again, as blAniPlaying says.
+    AnimatedGifCtl1.StopGif();
     blAniPlaying = kFalse;
+    cmdAnimatedGif.setPicture(m_program.form1().imgPlayPoint.picture());
 }
 
 void Form2::listMouseDown(ListView& list, int button) {
@@ -65,6 +69,9 @@ void Form2::listMouseDown(ListView& list, int button) {
 
 void Form2::cmdNextPage_Click() {
     Program& p = m_program;
+    if (p.fillingPage) {
+        return;  // refused while a page is being filled (the button is disabled meanwhile)
+    }
     p.intPageShown = static_cast<std::int16_t>(p.intPageShown + 1);
     bool buildPage = false;
     if (p.intPageShown > p.intPagesBuilt && p.intNextFileIndex == 1) {
@@ -96,6 +103,9 @@ void Form2::cmdNextPage_Click() {
 
 void Form2::cmdPrevious_Click() {
     Program& p = m_program;
+    if (p.fillingPage) {
+        return;  // refused while a page is being filled (the button is disabled meanwhile)
+    }
     p.intPageShown = static_cast<std::int16_t>(p.intPageShown - 1);
     if (p.intPageShown == 1) {
         cmdPrevious.setVisible(false);
@@ -235,9 +245,14 @@ void Form2::cmdAnimatedGif_Click() {
         blAniPlaying = kFalse;
         cmdAnimatedGif.setPicture(main.imgPlayPoint.picture());
     } else {
+        // A load error ends the click here and goes to the caller; the control has stopped, and
+        // the button keeps its play face.
         AnimatedGifCtl1.LoadGif(true, sSelectedFile);
         refresh();
         AnimatedGifCtl1.StartTimer();
+        if (!AnimatedGifCtl1.Timer1.isRunning()) {
+            return;  // nothing to play (no file, not a GIF, no image in it): the control warned
+        }
         blAniPlaying = kTrue;
         cmdAnimatedGif.setPicture(main.imgStopPoint.picture());
     }

@@ -244,7 +244,9 @@ TEST_F(GifAnimationTest, AFileWithoutImagesHasNoFramesAndNoFiles) {
     EXPECT_EQ(loads, 0) << "no segment of the previous file is used";
     EXPECT_TRUE(folder.tmpEntries().empty());
     animation->setCurrentFrame(0);
-    animation->StartTimer();
+    animation->StartTimer();  // nothing to play: a warning, and no clock ticking at 1 ms
+    EXPECT_EQ(animation->timerInterval(), 0);
+    EXPECT_EQ(host.warnings, std::vector<std::string>{GifAnimation::kNoFileMessage});
     animation->Timer1_Timer();  // nothing to draw, and no fault
     EXPECT_EQ(animation->CurrentFrame(), 0);
 }

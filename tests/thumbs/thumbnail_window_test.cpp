@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <cstdio>
 
 #include "../app/app_fixture.h"
+#include "../gifctl/gif_bytes.h"
 #include "thumbs/form2.h"
 #include "thumbs/form4.h"
 
@@ -9,6 +11,18 @@ namespace {
 
 class ThumbnailWindowTest : public AppTest {
 protected:
+    // A GIF of two 2 x 2 frames, red then green; `cut` bytes short of its end, or with no image
+    // at all for a cut of -1.
+    static void writeGif(const std::string& path, int cut = 0) {
+        using namespace gif_bytes;
+        const Bytes head = join({header(), screen(2, 2, 0x80), {255, 0, 0, 0, 255, 0}});
+        Bytes file = cut < 0 ? join({head, kTrailer})
+                             : join({head, graphicControl(1, false, 10, 0), descriptor(0, 0, 2, 2),
+                                     imageData(2, {0, 0, 0, 0}), graphicControl(1, false, 10, 0),
+                                     descriptor(0, 0, 2, 2), imageData(2, {1, 1, 1, 1}), kTrailer});
+        file.resize(file.size() - static_cast<std::size_t>(std::max(cut, 0)));
+        writeFile(path, std::string(file.begin(), file.end()));
+    }
     void makePictures(int count) {
         for (int i = 1; i <= count; ++i) {
             char name[32];
@@ -68,20 +82,31 @@ TEST_F(ThumbnailWindowTest, PagingThroughAFolderOf130Pictures) {
     EXPECT_EQ(program->intPagesBuilt, 3);
 }
 
-TEST_F(ThumbnailWindowTest, ANextClickDuringAPageFillIsHandledWithoutCorruptingTheLists) {
+TEST_F(ThumbnailWindowTest, BackAndNextAreRefusedWhileAPageFillsAndEverythingShownAgrees) {
     makePictures(130);
     start();
-    bool posted = false;
     form1().cmdViewAll.raiseClick();
-    // The next fill lets pending events run after every thumbnail: click Next in the middle.
-    thumbs().lvShadow(1).ItemClick = nullptr;
+    thumbs().cmdNextPage.raiseClick();  // page 2
+    // While page 3 fills, Back, Next and Back arrive.
+    bool disabledDuringFill = false;
     host.postAction([&] {
-        posted = true;
+        disabledDuringFill = !thumbs().cmdPrevious.isEnabled() && !thumbs().cmdNextPage.isEnabled();
+        thumbs().cmdPrevious.raiseClick();
         thumbs().cmdNextPage.raiseClick();
+        thumbs().cmdPrevious.raiseClick();
     });
     thumbs().cmdNextPage.raiseClick();
-    EXPECT_TRUE(posted);
-    // Every list holds at most one page, and item keys exist in their image lists.
+    EXPECT_TRUE(disabledDuringFill);
+    EXPECT_TRUE(thumbs().cmdPrevious.isEnabled());
+    EXPECT_TRUE(thumbs().cmdNextPage.isEnabled());
+    // The label, the buttons and the list shown all say page 3, the last.
+    EXPECT_EQ(thumbs().lblPageNumber.caption(), "P.3");
+    EXPECT_EQ(program->intPageShown, 3);
+    EXPECT_EQ(program->intPagesBuilt, 3);
+    expectButtons(true, false);
+    EXPECT_EQ(shownPage(), -1);
+    ASSERT_EQ(thumbs().lvMain.items().size(), 10u);
+    EXPECT_EQ(thumbs().lvMain.items()[0].text.substr(0, 8), "p121.bmp");
     for (int k = 0; k < Form2::kPages; ++k) {
         const ListView& list = thumbs().lvShadow(k);
         EXPECT_LE(list.items().size(), 60u);
@@ -89,8 +114,42 @@ TEST_F(ThumbnailWindowTest, ANextClickDuringAPageFillIsHandledWithoutCorruptingT
             EXPECT_TRUE(thumbs().ilShadowNor(k).contains(item.iconKey));
         }
     }
-    EXPECT_LE(thumbs().lvMain.items().size(), 60u);
-    EXPECT_GE(program->intPagesBuilt, 2);
+    thumbs().cmdPrevious.raiseClick();  // and paging works again afterwards
+    EXPECT_EQ(thumbs().lblPageNumber.caption(), "P.2");
+    EXPECT_EQ(shownPage(), 1);
+}
+
+TEST_F(ThumbnailWindowTest, AFolderChangeDuringAFillEndsItAndViewAllStartsAfresh) {
+    makePictures(130);
+    std::filesystem::create_directory(picturesDir + "/sub");
+    for (const char* name : {"s1.bmp", "s2.bmp", "s3.bmp"}) {
+        writeBmp(picturesDir + "/sub/" + name, 3, 3);
+    }
+    start();
+    // The change comes in the events that run after the first thumbnail.
+    host.postAction([&] { form1().Dir1.setPath(picturesDir + "/sub"); });
+    form1().cmdViewAll.raiseClick();
+    for (const ListView* list : {&thumbs().lvMain, &thumbs().lvShadow(0)}) {
+        SCOPED_TRACE(list->name());
+        ASSERT_EQ(list->items().size(), 1u) << "nothing is placed after the change";
+        EXPECT_EQ(list->items()[0].text.substr(0, 10), "p001.bmp\r\n");
+    }
+    expectButtons(false, false);  // as the folder change left them
+    EXPECT_TRUE(thumbs().cmdNextPage.isEnabled());
+    EXPECT_FALSE(program->fillingPage);
+    EXPECT_EQ(program->intNextFileIndex, 1);
+
+    form1().cmdViewAll.raiseClick();
+    EXPECT_EQ(program->sThumbPath, picturesDir + "/sub/");
+    ASSERT_EQ(thumbs().lvMain.items().size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(thumbs().lvMain.items()[i].text.substr(0, 8),
+                  "s" + std::to_string(i + 1) + ".bmp\r\n");
+    }
+    EXPECT_EQ(thumbs().lvShadow(0).items().size(), 3u);
+    EXPECT_EQ(program->intPagesBuilt, 1);
+    EXPECT_EQ(thumbs().lblPageNumber.caption(), "");
+    expectButtons(false, false);
 }
 
 TEST_F(ThumbnailWindowTest, ALeftPickLoadsTheRealSizePictureAndARightPickOpensTheMenu) {
@@ -190,6 +249,52 @@ TEST_F(ThumbnailWindowTest, TheAnimationPanelReturnsToTheRealSizeViewAndStopsThe
     EXPECT_TRUE(thumbs().fraShadowImage.isVisible());
     EXPECT_EQ(thumbs().blAniPlaying, kFalse);
     EXPECT_EQ(thumbs().cmdAnimatedGif.picture(), form1().imgPlayPoint.picture());
+}
+
+TEST_F(ThumbnailWindowTest, ABackgroundClickWhilePlayingStopsTheGifAndShowsPlay) {
+    writeGif(picturesDir + "/dance.gif");
+    start();
+    form1().cmdViewAll.raiseClick();
+    thumbs().lvMain.pressItem(0, MouseButton::Left, 0, 1, 1);
+    thumbs().cmdShowAniGif.raiseClick();
+    thumbs().cmdAnimatedGif.raiseClick();
+    ASSERT_TRUE(thumbs().AnimatedGifCtl1.Timer1.isRunning());
+    ASSERT_EQ(thumbs().cmdAnimatedGif.picture(), form1().imgStopPoint.picture());
+
+    thumbs().raiseClick();
+    EXPECT_FALSE(thumbs().isVisible());
+    EXPECT_EQ(thumbs().blAniPlaying, kFalse);
+    EXPECT_FALSE(thumbs().AnimatedGifCtl1.Timer1.isRunning());
+    EXPECT_EQ(thumbs().cmdAnimatedGif.picture(), form1().imgPlayPoint.picture());
+    thumbs().cmdAnimatedGif.raiseClick();  // the next click plays again
+    EXPECT_TRUE(thumbs().AnimatedGifCtl1.Timer1.isRunning());
+}
+
+TEST_F(ThumbnailWindowTest, PlayWithNothingToPlayKeepsThePlayFaceAndStartsNoClock) {
+    writeBmp(picturesDir + "/still.bmp", 4, 4);
+    writeGif(picturesDir + "/broken.gif", 12);
+    writeGif(picturesDir + "/empty.gif", -1);
+    start();
+    form1().cmdViewAll.raiseClick();
+    struct Case {
+        const char* name;
+        std::string file;
+        int warnings;  // warning boxes the click opens
+    };
+    const Case cases[] = {{"no file chosen", "", 1},
+                          {"not a GIF", picturesDir + "/still.bmp", 1},
+                          {"a GIF without images", picturesDir + "/empty.gif", 1},
+                          {"a GIF that fails to load", picturesDir + "/broken.gif", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int before = program->openWarningWindows();
+        thumbs().LetPathFile(c.file);
+        thumbs().cmdAnimatedGif.raiseClick();
+        EXPECT_EQ(program->openWarningWindows(), before + c.warnings);
+        EXPECT_EQ(thumbs().blAniPlaying, kFalse);
+        EXPECT_EQ(thumbs().cmdAnimatedGif.picture(), form1().imgPlayPoint.picture());
+        EXPECT_FALSE(thumbs().AnimatedGifCtl1.Timer1.isRunning());
+    }
 }
 
 TEST_F(ThumbnailWindowTest, ClosingHidesAndAFolderChangeHidesThePageButtons) {
