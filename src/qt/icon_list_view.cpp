@@ -143,6 +143,10 @@ void IconListView::appendItems(std::size_t from) {
         ++m_itemsMade;
         m_shownItems.emplace_back(item.text, item.iconKey);
     }
+    // The list lays its items out from a timer of its own, which did not run in the events that a
+    // page fill lets run between thumbnails: the items showed only when the fill was over. Laid
+    // out now, the next paint shows them.
+    executeDelayedItemsLayout();
 }
 
 void IconListView::showSelection() {
