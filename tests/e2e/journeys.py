@@ -55,6 +55,7 @@ BUTTON_TINY = (56, 0, 33, 17)
 BUTTON_VIEW_ALL = (80, 16, 57, 17)
 BUTTON_PLAY = (136, 16, 20, 17)
 BUTTON_SHOW_ANIMATION = (136, 0, 20, 17)
+BUTTON_BACK_COLOUR = (88, 0, 49, 17)
 
 # The thumbnail window's controls, in its client pixels.
 THUMB_BACK = (8, 80, 41, 17)
@@ -372,6 +373,18 @@ class Journeys(unittest.TestCase):
         wait_for(lambda: colour() != "other", 10.0, "the animation surface to show again")
         self.shot("shown-again")
 
+        # "B Color": the animation surface turns black at once around the GIF's first frame.
+        ax, ay, aw, ah = ANIMATION
+        beside_frame = (ax + 80, ay + 50, aw - 90, ah - 60)
+        self.click(window, BUTTON_BACK_COLOUR)
+        wait_for(
+            lambda: desktop.grab_client(window, *beside_frame).share_near((0, 0, 0), 8) > 0.95,
+            10.0,
+            "the animation surface to turn black",
+        )
+        wait_for(lambda: colour() == "red", 10.0, "the first frame drawn over the black surface")
+        self.shot("black-background")
+
         self.close_politely(run, window)
         self.assertEqual(os.listdir(self.temp), [], "the temporary folder after the program ended")
 
@@ -416,6 +429,29 @@ class Journeys(unittest.TestCase):
                 image.count_near(c, 20) < 50 for c in absent
             )
 
+        # The page appears thumbnail by thumbnail: the first (magenta) is on screen before the
+        # 60th (green) is placed. Every fourth pixel of every fourth row, read through Xlib, is
+        # quick enough to see the fill (a thumbnail gives 225 such pixels).
+        place = desktop.place(thumbs)
+        seen = []
+
+        def sparse_shows(*wanted, absent=()):
+            image = desktop.fast_grab_client(
+                thumbs, THUMB_LIST_LEFT, 0, place.width - THUMB_LIST_LEFT, 500, step=4
+            )
+            seen.append(image)
+            return all(image.count_near(c, 20) > 60 for c in wanted) and all(
+                image.count_near(c, 20) < 4 for c in absent
+            )
+
+        wait_for(lambda: sparse_shows(MAGENTA, GREEN), 60.0, "page 1 of the thumbnails")
+        partial = [
+            image
+            for image in seen
+            if image.count_near(MAGENTA, 20) > 60 and image.count_near(GREEN, 20) < 4
+        ]
+        self.assertTrue(partial, f"none of {len(seen)} looks during the fill saw a partial page")
+        self.shot("page1-filling", partial[-1])
         wait_for(lambda: shows(MAGENTA, GREEN, absent=(YELLOW,)), 60.0, "page 1 of the thumbnails")
         label_page1 = desktop.grab_client(thumbs, *THUMB_PAGE_LABEL)
         self.shot("page1")
