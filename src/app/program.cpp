@@ -10,9 +10,13 @@
 
 namespace plivora {
 
-Program::Program(Host& host, ProgramPaths paths) : m_host(host), m_paths(std::move(paths)) {}
+Program::Program(Host& host, ProgramPaths paths) : m_host(host), m_paths(std::move(paths)) {
+    // An error that a handler lets out reaches the user in the program's own warning box.
+    m_host.setWarningBox([this](const std::string& message) { form11().AnswerOk(message); });
+}
 
 Program::~Program() {
+    m_host.setWarningBox(nullptr);
     // The program's thread ends with it: its window hooks go before the windows they watch.
     m_host.windowHooks().threadEnded();
     // Views go first, while every form and control they show still exists; then the forms, the

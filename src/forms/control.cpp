@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "forms/form.h"
+#include "forms/host.h"
 
 namespace plivora {
 
@@ -101,8 +102,16 @@ void Control::notify(ViewChange change) {
     }
 }
 
-void Control::raiseClick() { runHandler(Click); }
-void Control::raiseDblClick() { runHandler(DblClick); }
+void Control::reportHandlerError(const Error& error) {
+    host().handlerFailed(*this, error);
+}
+
+void Control::raiseClick() {
+    runHandler(Click);
+}
+void Control::raiseDblClick() {
+    runHandler(DblClick);
+}
 
 void Control::raiseMouseDown(int button, int shift, float x, float y) {
     runHandler(MouseDown, button, shift, x, y);

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/types.h"
@@ -104,22 +105,25 @@ public:
     void raiseMouseMove(int button, int shift, float x, float y);
     void raiseMouseUp(int button, int shift, float x, float y);
 
-    // Runs an event handler for user input. An Error that a handler lets out ends that handler
-    // only: the user's action is over and the program goes on, as after any failed command.
+    // Runs one of this control's event handlers. An Error that the handler lets out ends that
+    // handler only: the host reports it (Host::handlerFailed) and the program goes on. Anything
+    // else is a fault and passes on.
     template <typename Handler, typename... Args>
-    static void runHandler(const Handler& handler, Args... args) {
+    void runHandler(const Handler& handler, Args&&... args) {
         if (!handler) {
             return;
         }
         try {
-            handler(args...);
-        } catch (const Error&) {
+            handler(std::forward<Args>(args)...);
+        } catch (const Error& error) {
+            reportHandlerError(error);
         }
     }
 
 protected:
     Control(ControlKind kind, Form* form, std::string name, Control* container);
     void notify(ViewChange change);
+    void reportHandlerError(const Error& error);
     // Lets a view or the host update geometry without echoing it back to the view.
     void setGeometryQuietly(float left, float top, float width, float height);
 

@@ -126,14 +126,10 @@ void Form::sendGeometryMessages(bool moved, bool resized) {
 void Form::windowProc(std::uint32_t message, std::int32_t /*wParam*/, std::int32_t /*lParam*/) {
     switch (message) {
         case WM_PAINT:
-            if (Paint) {
-                Paint();
-            }
+            runHandler(Paint);
             break;
         case WM_SIZE:
-            if (Resize) {
-                Resize();
-            }
+            runHandler(Resize);
             break;
         default:
             break;
@@ -213,9 +209,7 @@ void Form::load() {
     }
     m_loaded = true;
     m_host.formCreated(*this);
-    if (Load) {
-        Load();
-    }
+    runHandler(Load);
 }
 
 void Form::show() {
@@ -243,15 +237,11 @@ bool Form::unload(int unloadMode) {
         return true;
     }
     int cancel = 0;
-    if (QueryUnload) {
-        QueryUnload(cancel, unloadMode);
-    }
+    runHandler(QueryUnload, cancel, unloadMode);
     if (cancel != 0) {
         return false;
     }
-    if (Unload) {
-        Unload();
-    }
+    runHandler(Unload);
     setVisible(false);
     m_loaded = false;
     m_host.formDestroyed(*this);

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "forms/types.h"
-#include "win/gdi.h"
 #include "forms/window_hooks.h"
+#include "win/gdi.h"
 
 namespace plivora {
 
@@ -15,6 +16,7 @@ class Form;
 class TimerControl;
 class Picture;
 class Menu;
+class Error;
 
 // The size of a window's frame in twips: borders on each side, the top one including the caption
 // bar. A form's client area is its outer size minus these.
@@ -84,6 +86,19 @@ public:
     // A SetWindowPos call or similar: recorded by the headless host for tests.
     virtual void windowCall(const std::string& description) = 0;
 
+    // An event handler of the control let an Error out; the handler ended there and the program
+    // goes on. Every event kind (input, drops, timers, form events) ends up here, so a failure is
+    // never lost: the Qt host shows it to the user, the headless host records it for tests.
+    virtual void handlerFailed(const Control& control, const Error& error) = 0;
+    // How the host shows a message the user must acknowledge: the program's own warning box,
+    // installed by the program once it exists. Without one the host reports in its own way.
+    void setWarningBox(std::function<void(const std::string& message)> show) {
+        m_warningBox = std::move(show);
+    }
+    const std::function<void(const std::string& message)>& warningBox() const {
+        return m_warningBox;
+    }
+
     // The hooks, parents and extended styles of the program's windows; the same for every host.
     WindowHooks& windowHooks() { return m_windowHooks; }
     const WindowHooks& windowHooks() const { return m_windowHooks; }
@@ -98,6 +113,7 @@ public:
     void setClipboardOpen(bool open) { m_clipboardOpen = open; }
 
 private:
+    std::function<void(const std::string& message)> m_warningBox;
     bool m_clipboardOpen = false;
     WindowHooks m_windowHooks;
     GdiContext m_gdi;

@@ -25,8 +25,8 @@ void TimerControl::setTimerEnabled(bool enabled) {
 }
 
 void TimerControl::raiseTimer() {
-    if (isRunning() && Timer) {
-        Timer();
+    if (isRunning()) {
+        runHandler(Timer);
     }
 }
 

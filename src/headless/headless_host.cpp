@@ -5,6 +5,7 @@
 #include "forms/form.h"
 #include "forms/menu.h"
 #include "forms/timer_control.h"
+#include "win/error.h"
 #include "win/file_system.h"
 
 namespace plivora {
@@ -120,6 +121,10 @@ void HeadlessHost::setClipboardData(int format, const std::vector<std::uint8_t>&
 
 std::vector<Drive> HeadlessHost::drives() const {
     return m_drives;
+}
+
+void HeadlessHost::handlerFailed(const Control& control, const Error& error) {
+    m_handlerFailures.push_back({control.name(), error.number(), error.description()});
 }
 
 void HeadlessHost::formCreated(Form& form) {

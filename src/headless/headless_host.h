@@ -90,6 +90,17 @@ public:
     const std::vector<std::string>& windowCalls() const { return m_windowCalls; }
     void clearWindowCalls() { m_windowCalls.clear(); }
 
+    // Handler failures are recorded, not shown: a test that expects one looks at it and clears
+    // the record; the fixtures check that no other handler failed.
+    struct HandlerFailure {
+        std::string control;
+        int number = 0;
+        std::string description;
+    };
+    void handlerFailed(const Control& control, const Error& error) override;
+    const std::vector<HandlerFailure>& handlerFailures() const { return m_handlerFailures; }
+    void clearHandlerFailures() { m_handlerFailures.clear(); }
+
 private:
     struct Scheduled {
         std::int64_t due = 0;
@@ -119,6 +130,7 @@ private:
     std::vector<Drive> m_drives;
     std::vector<Form*> m_forms;
     std::vector<std::string> m_windowCalls;
+    std::vector<HandlerFailure> m_handlerFailures;
 };
 
 }  // namespace plivora

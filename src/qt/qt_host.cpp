@@ -1,7 +1,6 @@
 #include "qt/qt_host.h"
 
 #include <algorithm>
-#include <exception>
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,6 +19,7 @@
 #include "qt/clipboard_data.h"
 #include "qt/conversions.h"
 #include "qt/form_view.h"
+#include "win/error.h"
 #include "win/file_system.h"
 #include "win/picture.h"
 
@@ -231,13 +231,10 @@ void QtHost::timerChanged(TimerControl& timer) {
                 return;
             }
             m_runningTimers.insert(model);
-            const std::string name = model->name();
             try {
                 model->raiseTimer();  // may stop, restart or destroy this very timer
             } catch (const ProgramEnding&) {
                 // The handler ran DoEvents while the program ended.
-            } catch (const std::exception& error) {
-                qWarning("plivora: the timer handler of %s failed: %s", name.c_str(), error.what());
             }
             m_runningTimers.erase(model);
         });
@@ -383,6 +380,18 @@ void QtHost::formDestroyed(Form& form) {
     view->hide();
     // The window may be closing from its own close event; it goes once that event has returned.
     retire(view);
+}
+
+void QtHost::handlerFailed(const Control& control, const Error& error) {
+    if (m_quitting) {
+        return;
+    }
+    if (warningBox()) {
+        warningBox()(errorText(error));
+        return;
+    }
+    qWarning("plivora: an event handler of %s failed: %s", control.name().c_str(),
+             errorText(error).c_str());
 }
 
 void QtHost::windowCall(const std::string& description) {

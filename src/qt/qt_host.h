@@ -93,6 +93,9 @@ public:
 
     void formCreated(Form& form) override;
     void formDestroyed(Form& form) override;
+    // The program's warning box with the error's number and description, as the platform's own
+    // report of an unhandled run-time error shows them; a log line before the box exists.
+    void handlerFailed(const Control& control, const Error& error) override;
     // Logged under the category "plivora.windowcalls" (off unless enabled with QT_LOGGING_RULES).
     void windowCall(const std::string& description) override;
 

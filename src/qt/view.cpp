@@ -1,7 +1,5 @@
 #include "qt/view.h"
 
-#include <exception>
-
 #include <QMouseEvent>
 #include <QtGlobal>
 
@@ -34,10 +32,6 @@ void View::deliver(const std::function<void(Control&)>& call) {
         call(*m_control);
     } catch (const ProgramEnding&) {
         // The handler ran DoEvents while the program ended: it stops where it was.
-    } catch (const std::exception& error) {
-        qWarning("plivora: an event handler of %s failed: %s",
-                 m_control != nullptr ? m_control->name().c_str() : "a closed window",
-                 error.what());
     }
 }
 

@@ -32,6 +32,11 @@ protected:
     }
 
     void TearDown() override {
+        // A test that expects a handler to fail looks at the record and clears it.
+        for (const HeadlessHost::HandlerFailure& failure : host.handlerFailures()) {
+            ADD_FAILURE() << "a handler of " << failure.control << " failed: " << failure.number
+                          << " " << failure.description;
+        }
         program.reset();
         std::error_code ignored;
         std::filesystem::permissions(appDir, std::filesystem::perms::owner_all,

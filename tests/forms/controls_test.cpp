@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,36 @@ TEST(HeadlessClock, TimersFireInOrderOfTheirDueTimes) {
     EXPECT_EQ(fired, (std::vector<std::string>{"fast@300", "fast@600", "fast@900", "slow@1000",
                                                "slow@2000"}));
     EXPECT_EQ(host.now(), 2000);
+}
+
+// Every kind of event (input, timer ticks, form events) reports an Error its handler lets out to
+// the host, once, and the program goes on; anything that is not an Error is not caught.
+TEST(HandlerBoundary, EveryEventKindReportsAnErrorToTheHost) {
+    HeadlessHost host;
+    TestForm form(host);
+    const auto fail = [] { throw Error(ErrorNumber::FileNotFound); };
+    form.Load = fail;
+    form.Resize = fail;
+    form.Paint = fail;
+    form.image.Click = fail;
+    form.image.MouseDown = [](int, int, float, float) { throw Error(ErrorNumber::Overflow); };
+    form.fast.Timer = fail;
+    form.fast.setInterval(100);
+
+    form.show();  // Load, then the first Resize and Paint
+    form.image.raiseClick();
+    form.image.raiseMouseDown(1, 0, 0, 0);
+    host.advance(100);
+    std::vector<std::string> seen;
+    for (const HeadlessHost::HandlerFailure& failure : host.handlerFailures()) {
+        seen.push_back(failure.control + " " + std::to_string(failure.number));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"TestForm 53", "TestForm 53", "TestForm 53",
+                                              "image 53", "image 6", "fast 53"}));
+    EXPECT_TRUE(form.isVisible());
+
+    form.image.Click = [] { throw std::logic_error("a fault"); };
+    EXPECT_THROW(form.image.raiseClick(), std::logic_error);
 }
 
 TEST(HeadlessClock, ChangingTheIntervalRestartsTheCount) {
