@@ -295,6 +295,11 @@ TEST_F(ThumbnailWindowTest, PlayWithNothingToPlayKeepsThePlayFaceAndStartsNoCloc
         EXPECT_EQ(thumbs().cmdAnimatedGif.picture(), form1().imgPlayPoint.picture());
         EXPECT_FALSE(thumbs().AnimatedGifCtl1.Timer1.isRunning());
     }
+    // The broken GIF's load error ended its click at the handler boundary, which reports it.
+    ASSERT_EQ(host.handlerFailures().size(), 1u);
+    EXPECT_EQ(host.handlerFailures()[0].control, "cmdAnimatedGif");
+    EXPECT_EQ(host.handlerFailures()[0].number, 9);
+    host.clearHandlerFailures();
 }
 
 TEST_F(ThumbnailWindowTest, ClosingHidesAndAFolderChangeHidesThePageButtons) {
