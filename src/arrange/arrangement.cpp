@@ -117,6 +117,14 @@ void applyVertical(Form1& f) {
 
 }  // namespace
 
+void ArrangementFrameChanged(Form1& form, float extraWidth, float extraHeight) {
+    if (form.blVertical == kFalse) {
+        return;  // the layout to return to is recorded afresh at the next switch
+    }
+    form.SavedLayout[2] = keep(back(form.SavedLayout[2]) + extraWidth);
+    form.SavedLayout[3] = keep(back(form.SavedLayout[3]) + extraHeight);
+}
+
 void ToggleArrangement(Form1& form) {
     if (form.blVertical == kFalse) {
         recordLayout(form, form.SavedLayout);

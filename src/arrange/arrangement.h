@@ -10,4 +10,10 @@ class Form1;
 // was when the tall arrangement was entered.
 void ToggleArrangement(Form1& form);
 
+// The window system framed the main window differently from what its outer size was computed
+// with. A horizontal layout recorded before (a vertical start records it while the window is
+// loaded, before it is first shown) keeps the designed client area: its outer size grows by
+// the difference.
+void ArrangementFrameChanged(Form1& form, float extraWidth, float extraHeight);
+
 }  // namespace plivora

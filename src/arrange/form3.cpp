@@ -16,6 +16,9 @@ Form3::Form3(Program& program) : Form(program.host(), "Form3"), m_program(progra
     setCaption("Plivora Image Viewer");
     setBorderStyle(BorderStyle::None);
     setShowInTaskbar(false);
+    // The panel stands in for the hidden main window: under other windows it would leave the
+    // program with no window to reach, so it stays above them whatever a drag step asks.
+    setKeepsAbove(true);
     setMinButton(false);
     setMaxButton(false);
     setPicture(resourcePicture("panel.gif"));

@@ -57,6 +57,7 @@ void Form::setScaleWidth(float units) {
         m_customScale = true;
     }
     m_scaleWidth = units;
+    settleScale();
     notify(ViewChange::Geometry);
 }
 
@@ -66,7 +67,17 @@ void Form::setScaleHeight(float units) {
         m_customScale = true;
     }
     m_scaleHeight = units;
+    settleScale();
     notify(ViewChange::Geometry);
+}
+
+void Form::settleScale() {
+    // A scale that spans exactly the client area's twips is the twips scale: the form is then
+    // like one that never had a scale set (the arrangement that writes back its recorded scale
+    // must leave the window as it was designed).
+    if (m_scaleWidth == clientWidthTwips() && m_scaleHeight == clientHeightTwips()) {
+        m_customScale = false;
+    }
 }
 
 float Form::unitsToTwipsX() const {
@@ -164,9 +175,11 @@ void Form::applyStateGeometry(WindowState state) {
         const float tx = m_host.twipsPerPixelX();
         const float ty = m_host.twipsPerPixelY();
         setGeometryQuietly(static_cast<float>(area.left) * tx, static_cast<float>(area.top) * ty,
-                           static_cast<float>(area.width()) * tx, static_cast<float>(area.height()) * ty);
+                           static_cast<float>(area.width()) * tx,
+                           static_cast<float>(area.height()) * ty);
     } else if (state == WindowState::Normal && m_windowState == WindowState::Maximized) {
-        setGeometryQuietly(m_normalGeometry[0], m_normalGeometry[1], m_normalGeometry[2], m_normalGeometry[3]);
+        setGeometryQuietly(m_normalGeometry[0], m_normalGeometry[1], m_normalGeometry[2],
+                           m_normalGeometry[3]);
     }
 }
 
@@ -186,6 +199,9 @@ void Form::setWindowState(WindowState state) {
 void Form::setWindowStateFromView(WindowState state) {
     if (state == m_windowState) {
         return;
+    }
+    if (state == WindowState::Maximized && !m_maxButton) {
+        return;  // a window manager that offers to maximise anyway is refused (the view undoes it)
     }
     applyStateGeometry(state);
     m_windowState = state;
@@ -209,6 +225,7 @@ void Form::load() {
     }
     m_loaded = true;
     m_host.formCreated(*this);
+    m_frame = m_host.frameMetrics(*this);
     runHandler(Load);
 }
 
@@ -219,6 +236,9 @@ void Form::show() {
     }
     const bool wasVisible = isVisible();
     setVisible(true);
+    if (wasVisible) {
+        zOrderFront();
+    }
     if (!m_everShown) {
         m_everShown = true;
         raiseResize();
@@ -276,7 +296,25 @@ void Form::raiseResize() {
 void Form::setGeometryFromView(float left, float top, float width, float height) {
     const bool moved = left != this->left() || top != this->top();
     const bool resized = width != this->width() || height != this->height();
+    // Resizing the frame moves no control: a custom scale keeps its units' size in twips, so its
+    // span follows the client area.
+    // The client area before is measured with the frame the form knew until now.
+    const float oldClientWidth = std::max(0.0f, this->width() - m_frame.left - m_frame.right);
+    const float oldClientHeight = std::max(0.0f, this->height() - m_frame.top - m_frame.bottom);
+    const float unitX = m_scaleWidth > 0 ? oldClientWidth / m_scaleWidth : 1.0f;
+    const float unitY = m_scaleHeight > 0 ? oldClientHeight / m_scaleHeight : 1.0f;
     setGeometryQuietly(left, top, width, height);
+    if (m_customScale && unitX > 0 && unitY > 0) {
+        m_scaleWidth = clientWidthTwips() / unitX;
+        m_scaleHeight = clientHeightTwips() / unitY;
+    }
+    const FrameMetrics frame = m_host.frameMetrics(*this);
+    const float extraWidth = (frame.left + frame.right) - (m_frame.left + m_frame.right);
+    const float extraHeight = (frame.top + frame.bottom) - (m_frame.top + m_frame.bottom);
+    m_frame = frame;
+    if (extraWidth != 0 || extraHeight != 0) {
+        runHandler(FrameChange, extraWidth, extraHeight);
+    }
     sendGeometryMessages(moved, resized);
 }
 

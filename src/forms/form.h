@@ -1,12 +1,13 @@
 #pragma once
 
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "forms/control.h"
+#include "forms/host.h"
 #include "win/picture.h"
 
 namespace plivora {
@@ -71,6 +72,10 @@ public:
     void setWindowState(WindowState state);
     bool isTopmost() const { return m_topmost; }
     void setTopmost(bool topmost);
+    // A form that stays above all other windows whatever a SetWindowPos asks (the floating panel,
+    // without which a hidden main window could not be reached).
+    bool keepsAbove() const { return m_keepsAbove; }
+    void setKeepsAbove(bool on) { m_keepsAbove = on; }
 
     // A loaded form's changes reach it as window messages, which the call-window hooks see first:
     // a move sends WM_MOVE, a resize WM_NCPAINT and WM_SIZE (whose handling is Resize), showing
@@ -82,7 +87,8 @@ public:
     bool isLoaded() const { return m_loaded; }
     // Loads the form (once): the host makes its view, then Load runs.
     void load();
-    // Shows the form without waiting (modeless), loading it first when needed.
+    // Shows the form without waiting (modeless), loading it first when needed. A form that is
+    // already shown comes to the front and becomes the active window.
     void show();
     void hide();
     // Asks the form to close: QueryUnload may cancel; otherwise Unload runs and the view goes.
@@ -99,6 +105,10 @@ public:
     std::function<void()> Unload;
     std::function<void()> Paint;
     std::function<void()> Resize;
+    // The window system's frame turned out to differ from the one the form's outer size was
+    // computed with (the Qt host knows a window's frame only once it is shown): the arguments
+    // are how much wider and taller the frame is, in twips.
+    std::function<void(float extraWidth, float extraHeight)> FrameChange;
 
     // From the view: the user moved or resized the window, or changed its state.
     void setGeometryFromView(float left, float top, float width, float height);
@@ -120,6 +130,7 @@ protected:
 
 private:
     void raiseResize();
+    void settleScale();
     void applyStateGeometry(WindowState state);
     void sendGeometryMessages(bool moved, bool resized);
     void sendMessage(std::uint32_t message, std::int32_t wParam = 0, std::int32_t lParam = 0);
@@ -138,6 +149,9 @@ private:
     // The outer geometry to return to when a maximised window is restored.
     std::array<float, 4> m_normalGeometry{};
     bool m_topmost = false;
+    bool m_keepsAbove = false;
+    // The frame the host reported when the form was loaded or last moved by the window system.
+    FrameMetrics m_frame;
     bool m_loaded = false;
     bool m_everShown = false;
     bool m_customScale = false;

@@ -52,8 +52,12 @@ long SetWindowPos(HWND hwnd, long hwndInsertAfter, int x, int y, int cx, int cy,
     if (auto* form = dynamic_cast<Form*>(hwnd); form != nullptr && (flags & SWP_NOZORDER) == 0) {
         if (hwndInsertAfter == HWND_TOPMOST) {
             form->setTopmost(true);
-        } else if (hwndInsertAfter == HWND_NOTOPMOST) {
+        } else if (hwndInsertAfter == HWND_NOTOPMOST && !form->keepsAbove()) {
             form->setTopmost(false);
+        }
+        // Placed at the top of the topmost band, even when it was there already.
+        if (hwndInsertAfter == HWND_TOPMOST) {
+            form->zOrderFront();
         }
     }
     if ((flags & SWP_SHOWWINDOW) != 0) {

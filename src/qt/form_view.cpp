@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWindow>
 
 #include "forms/form.h"
@@ -128,8 +129,12 @@ void FormView::controlChanged(ViewChange change) {
         case ViewChange::ZOrder:
             applyWindowFlags();
             if (form()->zOrderRank() != m_zRank) {
+                // Brought to the front: raised above its band and given the keyboard focus.
                 m_zRank = form()->zOrderRank();
                 raise();
+                if (isVisible()) {
+                    activateWindow();
+                }
             }
             break;
     }
@@ -291,7 +296,7 @@ void FormView::resizeEvent(QResizeEvent* event) {
 void FormView::syncGeometryFromWindow() {
     Form* model = form();
     if (model == nullptr || m_applyingGeometry || host().isQuitting() || !isVisible() ||
-        isMinimized()) {
+        isMinimized() || (isMaximized() && !model->hasMaxButton())) {
         return;
     }
     const QWindow* window = windowHandle();
@@ -315,19 +320,30 @@ void FormView::syncGeometryFromWindow() {
     }
     const float tx = host().twipsPerPixelX();
     const float ty = host().twipsPerPixelY();
+    // The form keeps its controls where they are (a custom scale follows the client area), so
+    // no child moves.
     deliver([&](Control& control) {
         static_cast<Form&>(control).setGeometryFromView(
             pixelsToTwips(outer.x(), tx), pixelsToTwips(outer.y(), ty),
             pixelsToTwips(outer.width(), tx), pixelsToTwips(outer.height(), ty));
     });
-    if (form() != nullptr && form()->hasCustomScale()) {
-        layoutChildren();
-    }
 }
 
 void FormView::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange) {
+        return;
+    }
+    if (form() != nullptr && isMaximized() && !form()->hasMaxButton() &&
+        form()->windowState() != WindowState::Maximized) {
+        // A window without a maximise button that the window manager maximised anyway (openbox
+        // offers it from the title bar) goes back at once; the window manager restores the
+        // place it had, and the form never takes the maximised geometry.
+        QTimer::singleShot(0, this, [this] {
+            if (form() != nullptr && isMaximized()) {
+                showNormal();
+            }
+        });
         return;
     }
     const WindowState state = isMinimized()   ? WindowState::Minimized

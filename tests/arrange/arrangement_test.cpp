@@ -85,6 +85,8 @@ TEST_F(ArrangementTest, SwitchingThereAndBackRestoresEverythingExactly) {
     f.cmdShape.raiseClick();
     EXPECT_EQ(f.blVertical, kFalse);
     EXPECT_EQ(snapshot(f), before);
+    // Like a fresh window, it is on the twips scale: resizing its frame scales no control.
+    EXPECT_FALSE(f.hasCustomScale());
 }
 
 TEST_F(ArrangementTest, TheRecordedTableKeepsTheDocumentedOrder) {

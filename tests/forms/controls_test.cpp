@@ -46,6 +46,20 @@ TEST(HeadlessClock, TimersFireInOrderOfTheirDueTimes) {
     EXPECT_EQ(host.now(), 2000);
 }
 
+// Showing a shown window, or making a topmost window topmost again, brings it to the front.
+TEST(FormStacking, ShowingAShownWindowBringsItForward) {
+    HeadlessHost host;
+    TestForm form(host);
+    form.show();
+    const int shown = form.zOrderRank();
+    form.show();
+    EXPECT_GT(form.zOrderRank(), shown);
+    const int again = form.zOrderRank();
+    SetWindowPos(&form, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(&form, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_GT(form.zOrderRank(), again + 1);
+}
+
 // Every kind of event (input, timer ticks, form events) reports an Error its handler lets out to
 // the host, once, and the program goes on; anything that is not an Error is not caught.
 TEST(HandlerBoundary, EveryEventKindReportsAnErrorToTheHost) {
