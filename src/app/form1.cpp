@@ -28,6 +28,7 @@ Form1::Form1(Program& program) : Form(program.host(), "Form1"), m_program(progra
         File1.setPath(start);
     } catch (const Error&) {
     }
+    rememberFolderOnDrive();
     wireHandlers();
 }
 
@@ -112,6 +113,9 @@ void Form1::wireHandlers() {
     };
     Paint = [this] { Form_Paint(); };
     Resize = [this] { Form_Resize(); };
+    FrameChange = [this](float extraWidth, float extraHeight) {
+        ArrangementFrameChanged(*this, extraWidth, extraHeight);
+    };
     MouseMove = [this](int b, int s, float x, float y) { Form_MouseMove(b, s, x, y); };
     Drive1.Change = [this] { Drive1_Change(); };
     Dir1.Change = [this] { Dir1_Change(); };
@@ -219,8 +223,32 @@ void Form1::ReadSettings() {
     if (position.trimmedSection() == "[Form1Pos]") {
         setTop(static_cast<float>(position.top));
         setLeft(static_cast<float>(position.left));
+        if (blVertical != kFalse) {
+            // The start-up switch recorded the window before it was placed; the way back to the
+            // horizontal arrangement keeps the stored position.
+            SavedLayout[0] = position.top;
+            SavedLayout[1] = position.left;
+        }
+    } else {
+        placeAtTopRight();
     }
     errors.run([&] { opened(file).close(); });
+}
+
+void Form1::placeAtTopRight() {
+    // Without a stored position the window stands at the top right of the work area, clear of
+    // the thumbnail window's left strip with Back and Next.
+    const PixelRect area = host().workArea();
+    const float tx = host().twipsPerPixelX();
+    const float ty = host().twipsPerPixelY();
+    const float right = static_cast<float>(area.left + area.width() - kStartMarginPixels) * tx;
+    const float top = static_cast<float>(area.top + kStartMarginPixels) * ty;
+    setTop(top);
+    setLeft(right - width());
+    if (blVertical != kFalse) {
+        SavedLayout[0] = roundHalfEven(top);
+        SavedLayout[1] = roundHalfEven(right) - SavedLayout[2];
+    }
 }
 
 void Form1::WriteShapeRecord() {
@@ -284,9 +312,19 @@ void Form1::showErrorText(ErrorState& errors) {
     errors.clear();
 }
 
+void Form1::rememberFolderOnDrive() {
+    m_folderOnDrive[withTrailingSlash(Dir1.driveRootOf(Dir1.path()))] = Dir1.path();
+}
+
 void Form1::Drive1_Change() {
+    // A drive opens at its current folder: the last folder shown on it, else its root.
+    const std::string root = Drive1.drive();
+    const auto remembered = m_folderOnDrive.find(withTrailingSlash(root));
+    const std::string folder = remembered != m_folderOnDrive.end() && isFolder(remembered->second)
+                                   ? remembered->second
+                                   : root;
     ErrorState errors;
-    errors.run([&] { Dir1.setPath(Drive1.drive()); });
+    errors.run([&] { Dir1.setPath(folder); });
     if (errors.hasError()) {
         showErrorText(errors);
         Drive1.refresh();
@@ -300,6 +338,10 @@ void Form1::Dir1_Change() {
         // The folder vanished between the two lists; the file list keeps what it showed.
     }
     m_program.sCurPath = withTrailingSlash(Dir1.path());
+    // The folder is its drive's current folder, and a folder that is another drive's root (a
+    // mount point opened in the tree) moves the drive list there, so the two lists agree.
+    rememberFolderOnDrive();
+    Drive1.setDrive(Dir1.path());
 }
 
 void Form1::Dir1_Click() {
@@ -337,7 +379,10 @@ void Form1::File1_OLEDragDrop(const DropData& data) {
             errors.run([&] { Drive1.setDrive(p); });
         }
         const std::size_t slash = p.rfind('/');
-        const std::size_t n = slash == std::string::npos ? p.size() : p.size() - slash - 1;
+        // A drive's root, with or without its trailing '/', names no file or folder of its own.
+        const std::size_t n = slash == std::string::npos ? p.size()
+                              : isDriveRootPath(p)       ? 0
+                                                         : p.size() - slash - 1;
         if (n != 0) {
             sDropExt = p.size() >= 4 ? p.substr(p.size() - 4) : p;
             // The file system tells a folder from a file.
@@ -356,6 +401,16 @@ void Form1::File1_OLEDragDrop(const DropData& data) {
             return;
         }
     }
+}
+
+bool Form1::isDriveRootPath(const std::string& path) const {
+    const std::string folder = normalizeFolder(path);
+    for (const Drive& drive : Drive1.drives()) {
+        if (normalizeFolder(drive.root) == folder) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Form1::cmdShape_Click() {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "forms/command_button.h"
@@ -119,6 +120,9 @@ public:
     // The arrangement switch, run by a click on cmdShape and at start-up.
     void cmdShape_Click();
 
+    // Without a stored position the window stands this far from the work area's top right corner.
+    static constexpr int kStartMarginPixels = 8;
+
     // The display area's fixed size in twips.
     static constexpr float kAreaWidth = 2412.0f;
     static constexpr float kAreaHeight = 2172.0f;
@@ -129,8 +133,13 @@ private:
     void wireHandlers();
     void showErrorText(ErrorState& errors);
     void markMousePresence();
+    void rememberFolderOnDrive();
+    void placeAtTopRight();
+    bool isDriveRootPath(const std::string& path) const;
 
     Program& m_program;
+    // Each drive's current folder, by drive root (with its trailing '/').
+    std::map<std::string, std::string> m_folderOnDrive;
 };
 
 }  // namespace plivora

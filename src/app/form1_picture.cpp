@@ -14,11 +14,11 @@ namespace plivora {
 
 namespace {
 
-// "640 x 480": the natural size in pixels, from the shadow image's size in twips.
-std::string pixelDimensions(const ImageControl& shadow, const Host& host) {
-    const float width = shadow.width() / host.twipsPerPixelX();
-    const float height = shadow.height() / host.twipsPerPixelY();
-    return formatSingle(width) + " x " + formatSingle(height);
+// "640 x 480": the natural size in pixels, taken from the picture itself, so that a screen
+// whose twips per pixel is not a whole number never turns a whole pixel into "82.00001".
+std::string pixelDimensions(const ImageControl& shadow) {
+    const Picture& picture = shadow.picture();
+    return std::to_string(picture.width()) + " x " + std::to_string(picture.height());
 }
 
 }  // namespace
@@ -59,6 +59,8 @@ void Form1::showListFile(const std::string& folder, const std::string& name) {
         lblErrorMessage.setCaption("Unidentified ''" + sFileName + "''");
         imgShow.setPicture(thumbnails.imgErrorPicture.picture());
         lblErrorMessage.setVisible(true);
+        // No frame of the previous animation stays over the placeholder.
+        AnimatedGifCtl1.ClearGif();
         return;
     }
 
@@ -72,7 +74,7 @@ void Form1::showListFile(const std::string& folder, const std::string& name) {
     }
     errors.run([&] { thumbnails.LetPathFile(fullName); });
     errors.run([&] { FitToArea(); });
-    errors.run([&] { lblDimension.setCaption(pixelDimensions(thumbnails.imgShadow, host())); });
+    errors.run([&] { lblDimension.setCaption(pixelDimensions(thumbnails.imgShadow)); });
     errors.run([&] {
         lblFileSize.setCaption(
             formatThousands(fileLength(fullName), program.paths().thousandsSeparator) + " bytes");
@@ -115,10 +117,15 @@ bool Form1::ShowDroppedPicture(const std::string& p, const std::string& name) {
         lblErrorMessage.setVisible(true);
         return false;
     }
-    // A dropped picture is fitted and described like a chosen one.
+    // A dropped picture is shown everywhere a chosen one is: the animation control, the
+    // thumbnail window and the picture's menu all refer to the picture on show.
+    sPicturePath = p.substr(0, p.size() - name.size());
+    sPictureFile = name;
     ErrorState errors;
+    errors.run([&] { AnimatedGifCtl1.LoadGif(true, p); });
+    errors.run([&] { thumbnails.LetPathFile(p); });
     errors.run([&] { FitToArea(); });
-    errors.run([&] { lblDimension.setCaption(pixelDimensions(thumbnails.imgShadow, host())); });
+    errors.run([&] { lblDimension.setCaption(pixelDimensions(thumbnails.imgShadow)); });
     errors.run([&] {
         lblFileSize.setCaption(
             formatThousands(fileLength(p), m_program.paths().thousandsSeparator) + " bytes");

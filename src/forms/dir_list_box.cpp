@@ -9,11 +9,27 @@ namespace plivora {
 
 DirListBox::DirListBox(Form& form, std::string name, Control* container)
     : Control(ControlKind::DirList, &form, std::move(name), container) {
+    readDriveRoots();
+    m_path = normalizeFolder(currentFolder());
+    rebuild();
+}
+
+void DirListBox::readDriveRoots() {
+    m_driveRoots.clear();
     for (const Drive& drive : host().drives()) {
         m_driveRoots.push_back(normalizeFolder(drive.root));
     }
-    m_path = normalizeFolder(currentFolder());
-    rebuild();
+}
+
+std::string DirListBox::driveRootOf(const std::string& folder) const {
+    std::string best = "/";
+    for (const std::string& root : m_driveRoots) {
+        const bool holds = folder == root || folder.rfind(withTrailingSlash(root), 0) == 0;
+        if (holds && root.size() > best.size()) {
+            best = root;
+        }
+    }
+    return best;
 }
 
 bool DirListBox::isDriveRoot(const std::string& path) const {
@@ -41,6 +57,7 @@ void DirListBox::setPath(const std::string& path) {
     if (target == m_path) {
         return;
     }
+    readDriveRoots();  // a volume mounted since the list was last moved starts a tree of its own
     m_path = target;
     rebuild();
     if (Change) {
@@ -54,12 +71,14 @@ void DirListBox::refresh() {
 
 void DirListBox::rebuild() {
     m_entries.clear();
-    // The chain of folders from the root down to the current folder.
+    // The chain of folders from the drive's root down to the current folder: the list shows
+    // one drive's tree and never climbs above its root.
+    const std::string root = driveRootOf(m_path);
     std::vector<std::string> chain;
     std::string walk = m_path;
     while (true) {
         chain.insert(chain.begin(), walk);
-        if (walk == "/") {
+        if (walk == root || walk == "/") {
             break;
         }
         const std::size_t slash = walk.rfind('/');
@@ -68,7 +87,7 @@ void DirListBox::rebuild() {
     int level = 0;
     for (const std::string& folder : chain) {
         const std::size_t slash = folder.rfind('/');
-        const std::string text = folder == "/" ? "/" : folder.substr(slash + 1);
+        const std::string text = folder == root ? folder : folder.substr(slash + 1);
         m_entries.push_back({folder, text, level++, true});
     }
     m_currentEntry = static_cast<int>(m_entries.size()) - 1;

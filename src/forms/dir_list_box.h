@@ -8,9 +8,9 @@
 
 namespace plivora {
 
-// The folder tree of one drive as a folder list shows it: the folders from the drive's root down
-// to the current folder, then the current folder's subfolders. Its path is the current folder;
-// changing the path raises Change.
+// The folder tree of one drive as a folder list shows it: the folders from the drive's root (the
+// longest mounted root that holds the current folder) down to the current folder, then the current
+// folder's subfolders. Its path is the current folder; changing the path raises Change.
 class DirListBox : public Control {
 public:
     struct Entry {
@@ -43,11 +43,12 @@ public:
 
     std::function<void()> Change;
 
-    // The drive roots the list stops at; the tree of a path starts at the longest matching root.
-    void setDriveRoots(std::vector<std::string> roots) { m_driveRoots = std::move(roots); }
+    // The root of the drive that holds a folder: the longest drive root it lies in, else "/".
+    std::string driveRootOf(const std::string& folder) const;
 
 private:
     void rebuild();
+    void readDriveRoots();
     bool isDriveRoot(const std::string& path) const;
 
     std::string m_path;

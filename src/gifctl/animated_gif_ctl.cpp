@@ -140,6 +140,14 @@ void AnimatedGifCtl::LoadGif(bool getFname, const std::string& sPathFile) {
     publishSurface();
 }
 
+void AnimatedGifCtl::ClearGif() {
+    m_engine->StopGif();
+    m_engine->ClearDisplay();
+    m_engine->ClearFrames();
+    setStrGifFileName("");
+    publishSurface();
+}
+
 void AnimatedGifCtl::UserControl_Paint() {
     if (strGifFileName().empty()) {
         return;

@@ -69,6 +69,8 @@ public:
     // Shows frame 0 of a GIF file, stopped. Errors of the parse go back to the caller, after the
     // pointer and the mouse capture are released.
     void LoadGif(bool getFname, const std::string& sPathFile);
+    // Stops and forgets the GIF on show: the surface shows only the background.
+    void ClearGif();
     void PaintGif(std::int32_t curframe) { m_engine->PaintGif(curframe); }
     void StartTimer() { m_engine->StartTimer(); }
     void StopTimer() { m_engine->StopTimer(); }

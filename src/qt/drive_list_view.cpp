@@ -21,6 +21,11 @@ DriveListBox* DriveListView::list() const {
     return static_cast<DriveListBox*>(control());
 }
 
+void DriveListView::showPopup() {
+    deliver([](Control& control) { static_cast<DriveListBox&>(control).refresh(); });
+    QComboBox::showPopup();
+}
+
 void DriveListView::updateContent() {
     const DriveListBox& model = *list();
     QStringList labels;

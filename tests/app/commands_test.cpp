@@ -90,11 +90,11 @@ TEST_F(CommandsTest, ThePictureMenuNeedsARightClickAndAChosenFile) {
     EXPECT_EQ(host.popups()[0].at, (PixelPoint{300, 200}));
     EXPECT_EQ(host.clipboardText(), picturesDir + "/b.gif");
 
-    // A drop does not change the file the menu names.
+    // A dropped picture is the one on show, so the menu names it.
     f.File1.raiseOLEDragDrop(DropData{std::vector<std::string>{root + "/dropped.bmp"}});
     host.setMenuChoice("mCopyShortcut");
     f.imgShow.raiseMouseDown(MouseButton::Right, 0, 10, 10);
-    EXPECT_EQ(host.clipboardText(), picturesDir + "/b.gif");
+    EXPECT_EQ(host.clipboardText(), root + "/dropped.bmp");
 }
 
 TEST_F(CommandsTest, RealSizeOpensTheThumbnailWindowMaximisedOnThePanel) {

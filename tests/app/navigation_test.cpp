@@ -77,10 +77,32 @@ TEST_F(NavigationTest, AnUnreadableDriveShowsTheErrorTextAndKeepsTheFolder) {
     EXPECT_EQ(f.File1.entries(), std::vector<std::string>{"a.gif"});
     EXPECT_EQ(f.Drive1.listIndex(), 1);  // not set back
 
-    // Choosing a good drive does not hide the text.
+    // Choosing a good drive (back at its current folder) does not hide the text.
     f.Drive1.setListIndex(0);
-    EXPECT_EQ(f.Dir1.path(), "/");
+    EXPECT_EQ(f.Dir1.path(), picturesDir);
     EXPECT_TRUE(f.lblErrorMessage.isVisible());
+}
+
+// The folder list shows one drive's tree; opening a mount point moves the drive list, and each
+// drive comes back at the folder last shown on it.
+TEST_F(NavigationTest, TheListsAgreeAboutTheDriveAndEachDriveKeepsItsFolder) {
+    const std::string stick = picturesDir + "/stick";
+    std::filesystem::create_directories(stick + "/holiday");
+    host.setDrives({{"/", "/"}, {stick + "/", "stick"}});
+    start();
+    Form1& f = form1();
+    f.Dir1.setPath(stick);
+    EXPECT_EQ(f.Drive1.drive(), stick + "/");
+    ASSERT_FALSE(f.Dir1.entries().empty());
+    EXPECT_EQ(f.Dir1.entries().front().path, stick);  // never above the volume's root
+    f.Dir1.setPath(stick + "/holiday");
+
+    f.Drive1.setListIndex(0);
+    EXPECT_EQ(f.Dir1.path(), picturesDir);
+    EXPECT_EQ(f.Dir1.entries().front().path, "/");
+    f.Drive1.setListIndex(1);
+    EXPECT_EQ(f.Dir1.path(), stick + "/holiday");
+    EXPECT_EQ(program->sCurPath, stick + "/holiday/");
 }
 
 class DropTest : public NavigationTest {
@@ -105,8 +127,6 @@ TEST_F(DropTest, SeveralPicturesAreShownInTurnAndTheLastStays) {
     EXPECT_EQ(program->sCurPath, other + "/");
     EXPECT_EQ(f.File1.listIndex(), -1);
     EXPECT_FALSE(f.lblErrorMessage.isVisible());
-    // A drop names no file chosen from the list.
-    EXPECT_EQ(f.sPictureFile, "");
 }
 
 TEST_F(DropTest, AFolderStopsTheDropAndLaterEntriesAreIgnored) {
@@ -135,10 +155,16 @@ TEST_F(DropTest, ADriveRootMovesTheListsAndTheDropGoesOn) {
     start();
     Form1& f = form1();
     ASSERT_EQ(f.Drive1.listIndex(), 0);
-    drop({drive + "/", drive + "/pics/cat.bmp"});
-    EXPECT_EQ(f.Drive1.drive(), drive + "/");
-    EXPECT_EQ(f.Dir1.path(), drive + "/pics");
-    EXPECT_EQ(f.caption(), drive + "/pics/cat.bmp");
+    // With or without its trailing '/', a drive's root is a drive root.
+    for (const std::string& rootPath : {drive + "/", drive}) {
+        SCOPED_TRACE(rootPath);
+        f.Drive1.setListIndex(0);
+        f.setCaption("");
+        drop({rootPath, drive + "/pics/cat.bmp"});
+        EXPECT_EQ(f.Drive1.drive(), drive + "/");
+        EXPECT_EQ(f.Dir1.path(), drive + "/pics");
+        EXPECT_EQ(f.caption(), drive + "/pics/cat.bmp");
+    }
 }
 
 TEST_F(DropTest, APathOnAnotherFileSystemMovesTheDriveList) {

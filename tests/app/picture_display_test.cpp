@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "../gifctl/gif_bytes.h"
 #include "app/form11.h"
 #include "app/number_format.h"
 #include "app_fixture.h"
@@ -94,6 +95,37 @@ TEST_F(PictureDisplayTest, AVanishedFileOpensAWarningAndChangesNothingElse) {
     EXPECT_FALSE(f.lblErrorMessage.isVisible());
     // The chosen file is remembered even though it failed.
     EXPECT_EQ(f.sPictureFile, "b.bmp");
+}
+
+// A dropped GIF reaches the animation control and the thumbnail window as a chosen one does; a
+// list file that is no picture then leaves no frame of it over the placeholder.
+TEST_F(PictureDisplayTest, ADroppedGifIsShownEverywhereAndUnidentifiedClearsTheAnimation) {
+    using namespace gif_bytes;
+    const Bytes table = {0, 0, 0, 255, 0, 0};
+    const Bytes bytes = join({header(), screen(2, 2, 0x80), table, descriptor(0, 0, 2, 2),
+                              imageData(2, {1, 1, 1, 1}), kTrailer});
+    writeFile(root + "/red.gif", std::string(bytes.begin(), bytes.end()));
+    writeFile(root + "/notes.gif", "these are notes, not a picture\n");
+    start();
+    Form1& f = form1();
+    f.File1.raiseOLEDragDrop(DropData{std::vector<std::string>{root + "/red.gif"}});
+    EXPECT_EQ(f.AnimatedGifCtl1.strGifFileName(), root + "/red.gif");
+    EXPECT_EQ(program->form2().sSelectedFile, root + "/red.gif");
+    EXPECT_EQ(f.sPicturePath + f.sPictureFile, root + "/red.gif");
+
+    f.File1.setListIndex(0);  // notes.gif, beside the dropped picture
+    EXPECT_TRUE(f.lblErrorMessage.isVisible());
+    EXPECT_EQ(f.AnimatedGifCtl1.strGifFileName(), "");
+    EXPECT_EQ(f.AnimatedGifCtl1.engine().NumberofFrames(), 0);
+}
+
+// At 110 DPI a pixel is 13.0909 twips; the label still reads whole pixels.
+TEST_F(PictureDisplayTest, TheDimensionLabelReadsWholePixelsAtAnyResolution) {
+    host.setTwipsPerPixel(1440.0f / 110.0f);
+    writeBmp(picturesDir + "/a.bmp", 82, 13);
+    start();
+    form1().File1.setListIndex(0);
+    EXPECT_EQ(form1().lblDimension.caption(), "82 x 13");
 }
 
 TEST_F(PictureDisplayTest, AFileThatIsNotAPictureShowsThePlaceholderAndTheUnidentifiedText) {

@@ -115,17 +115,46 @@ TEST_F(SettingsFileTest, OnlyTheExactTrimmedWordVerticalOpensVertically) {
     }
 }
 
-TEST_F(SettingsFileTest, VerticalStartRecordsTheDesignedLayoutBeforeTheStoredPosition) {
+// The way back from a vertical start keeps the stored position, and the next close keeps it too.
+TEST_F(SettingsFileTest, VerticalStartKeepsTheStoredPosition) {
     writeFile(settingsPath(),
               record("[Shape]", 0, 0, "Vertical") + record("[Form1Pos]", 600, 900, "", true));
     start();
     EXPECT_EQ(form1().top(), 600.0f);
     EXPECT_EQ(form1().left(), 900.0f);
     EXPECT_EQ(form1().width(), 3396.0f);
-    form1().cmdShape.raiseClick();  // back to the designed arrangement at the initial position
+    form1().cmdShape.raiseClick();  // back to the designed arrangement
     EXPECT_EQ(form1().blVertical, kFalse);
-    EXPECT_EQ(form1().top(), 0.0f);
+    EXPECT_EQ(form1().top(), 600.0f);
+    EXPECT_EQ(form1().left(), 900.0f);
+    EXPECT_EQ(form1().clientWidthTwips(), 5928.0f);
     EXPECT_EQ(form1().File1.left(), 2640.0f);
+    form1().unload(Form::kFormControlMenu);
+    const std::string bytes = readFile(settingsPath());
+    EXPECT_EQ(bytes.substr(55, 25), record("[Form1Pos]", 600, 900, "", true).substr(0, 25));
+}
+
+// Without a stored position the window stands at the top right of the work area, in either
+// arrangement.
+TEST_F(SettingsFileTest, FirstStartPlacesTheWindowAtTheTopRightOfTheWorkArea) {
+    host.setScreen({0, 0, 1280, 800}, {0, 30, 1280, 770});
+    for (const bool vertical : {false, true}) {
+        SCOPED_TRACE(vertical);
+        std::filesystem::remove(settingsPath());
+        if (vertical) {
+            writeFile(settingsPath(), record("[Shape]", 0, 0, "Vertical"));
+        }
+        start();
+        const float right = (1280 - Form1::kStartMarginPixels) * 15.0f;
+        EXPECT_EQ(form1().left() + form1().width(), right);
+        EXPECT_EQ(form1().top(), (30 + Form1::kStartMarginPixels) * 15.0f);
+        if (vertical) {
+            form1().cmdShape.raiseClick();
+            EXPECT_EQ(form1().left() + form1().width(), right);
+            EXPECT_EQ(form1().top(), (30 + Form1::kStartMarginPixels) * 15.0f);
+        }
+        program.reset();
+    }
 }
 
 TEST_F(SettingsFileTest, HostileSettingsFilesNeverStopTheStart) {
