@@ -22,7 +22,8 @@ import zlib
 
 # Tools without which no journey can run; a missing one skips the suite rather than failing it.
 REQUIRED_TOOLS = (
-    "Xvfb", "openbox", "xdotool", "wmctrl", "xclip", "xwininfo", "xprop", "import", "convert"
+    "Xvfb", "openbox", "xdotool", "wmctrl", "xclip", "xwininfo", "xprop", "xmessage", "import",
+    "convert",
 )
 
 SCREEN_WIDTH = 1280
@@ -488,6 +489,32 @@ class Desktop:
 
     def window_state(self, window):
         return self.run(["xprop", "-id", str(window), "_NET_WM_STATE"], check=False).stdout
+
+    def stacking(self):
+        """The managed windows from bottom to top, as the window manager stacks them."""
+        out = self.run(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"]).stdout
+        return [int(n, 16) for n in re.findall(r"0x[0-9a-fA-F]+", out)]
+
+    def open_cover(self, x, y, width, height):
+        """Another program's window over a region, kept above normal windows as a topmost one
+        is: what covers a window of the program under test. Returns the process and the window."""
+        process = subprocess.Popen(
+            [find_tool("xmessage"), "-name", "cover", "-title", "cover", "-geometry",
+             f"{width}x{height}+{x}+{y}", "a covering window"],
+            env=self.env,
+            stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL,
+            start_new_session=True,
+        )
+        window = self.wait_window("^cover$", 10.0, "the covering window")
+        self.run(["wmctrl", "-i", "-r", hex(window), "-b", "add,above"])
+        self.run(["wmctrl", "-i", "-a", hex(window)])
+        return process, window
+
+    def is_above(self, upper, lower):
+        """Whether the window manager stacks one window above another."""
+        order = self.stacking()
+        return upper in order and lower in order and order.index(upper) > order.index(lower)
 
     # ---- Input ----
 

@@ -31,6 +31,7 @@ from desktop import (  # noqa: E402
     make_picture_series,
     make_pictures,
     missing_tools,
+    stop_process,
     wait_for,
 )
 
@@ -56,6 +57,12 @@ BUTTON_VIEW_ALL = (80, 16, 57, 17)
 BUTTON_PLAY = (136, 16, 20, 17)
 BUTTON_SHOW_ANIMATION = (136, 0, 20, 17)
 BUTTON_BACK_COLOUR = (88, 0, 49, 17)
+LOGO = (328, 8, 57, 22)
+BACKGROUND = (300, 25)
+
+# Without a stored position the main window's frame stands this far from the work area's top
+# right corner (openbox leaves the whole screen as work area).
+START_MARGIN = 8
 
 # The thumbnail window's controls, in its client pixels.
 THUMB_BACK = (8, 80, 41, 17)
@@ -513,31 +520,99 @@ class Journeys(unittest.TestCase):
 
         self.close_politely(run, window)
 
-    # ---- Journey 4: the vertical arrangement is kept ----
+    # ---- Journey 4: the vertical arrangement and the window's place are kept ----
 
     def test_shape_kept(self):
         desktop = self.desktop
         make_pictures(self.pictures, [("square.bmp", ["-size", "50x50", "xc:teal"])])
         run, window = self.launch()
         self.assert_client_size(window, MAIN_CLIENT)
+        self.assert_at_top_right(window)
         self.click(window, BUTTON_SHAPE)
         self.assert_client_size(window, VERTICAL_CLIENT, tolerance=6, what="vertical client size")
+        desktop.xdotool("windowmove", window, 300, 200)
+        wait_for(lambda: desktop.place(window).x == 300, 10.0, "the window to move")
+        outer = desktop.outer_top_left(window)
+        time.sleep(0.2)  # the program takes the move from the window system's notice
         self.shot("vertical")
         self.close_politely(run, window)
         _, records = settings_records(run.settings_file)
         self.assertEqual((records[0]["section"], records[0]["value"]), ("[Shape]", "Vertical"))
+        self.assert_position_record(records[1], outer)
 
         run, window = self.launch()
         self.assert_client_size(window, VERTICAL_CLIENT, tolerance=6, what="vertical client size")
+        self.assertEqual(desktop.outer_top_left(window), outer, "the stored place")
         self.shot("vertical-after-restart")
         self.click(window, BUTTON_SHAPE_VERTICAL)
-        # Within a pixel: the horizontal layout this run returns to was recorded while the
-        # window was being loaded, before the window manager had framed it.
-        self.assert_client_size(window, MAIN_CLIENT, tolerance=1, what="horizontal client size")
+        # The designed client area to the pixel, at the stored place.
+        self.assert_client_size(window, MAIN_CLIENT, what="horizontal client size")
+        self.assertEqual(desktop.outer_top_left(window), outer, "the place after Shape")
         self.shot("horizontal-again")
         self.close_politely(run, window)
         _, records = settings_records(run.settings_file)
         self.assertEqual((records[0]["section"], records[0]["value"]), ("[Shape]", "Horizontal"))
+        self.assert_position_record(records[1], outer)
+
+    def assert_at_top_right(self, window):
+        left, right, top, _ = self.desktop.frame_extents(window)
+        place = self.desktop.place(window)
+        outer_right = place.x + place.width + right
+        outer_top = place.y - top
+        # The frame's width is known only once the window is framed: within a pixel or two.
+        self.assertLessEqual(abs(outer_right - (1280 - START_MARGIN)), 2, "the frame's right edge")
+        self.assertEqual(outer_top, START_MARGIN, "the frame's top edge")
+
+    # ---- Journey 6: the window manager's requests and the window's stacking ----
+
+    def test_window_manners(self):
+        desktop = self.desktop
+        make_pictures(self.pictures, [("square.bmp", ["-size", "50x50", "xc:teal"])])
+        run, window = self.launch()
+        self.assert_client_size(window, MAIN_CLIENT)
+
+        # A window without a maximise button is not maximised, whoever asks.
+        place = desktop.place(window)
+        desktop.run(["wmctrl", "-i", "-r", hex(window), "-b", "add,maximized_vert,maximized_horz"])
+        time.sleep(0.5)
+        self.assert_client_size(window, MAIN_CLIENT, what="client size after a maximise request")
+        self.assertNotIn("MAXIMIZED", desktop.window_state(window))
+        again = desktop.place(window)
+        self.assertEqual((again.x, again.y), (place.x, place.y), "the place after the request")
+        self.shot("maximise-refused")
+
+        # Showing the About box again brings it forward over the main window that covered it.
+        self.click(window, LOGO)
+        about = desktop.wait_window("^ $", 10.0, "the About box")
+        wait_for(lambda: desktop.is_above(about, window), 5.0, "the About box above the window")
+        about_place = desktop.place(about)
+        cover, covering = desktop.open_cover(about_place.x - 10, about_place.y - 10, 300, 200)
+        self.addCleanup(stop_process, cover)
+        wait_for(lambda: desktop.is_above(covering, about), 5.0, "another window over the box")
+        self.shot("about-covered")
+        self.click(window, LOGO)
+        wait_for(lambda: desktop.is_above(about, covering), 5.0, "the About box brought forward")
+        self.shot("about-forward")
+        stop_process(cover)
+        desktop.run(["wmctrl", "-i", "-c", hex(about)])
+        wait_for(lambda: not desktop.is_viewable(about), 10.0, "the About box to close")
+
+        # After a Shape round trip, resizing the frame moves and scales no control.
+        desktop.move_pointer(5, 790)
+        self.click(window, BUTTON_SHAPE)
+        self.assert_client_size(window, VERTICAL_CLIENT, tolerance=6, what="vertical client size")
+        self.click(window, BUTTON_SHAPE_VERTICAL)
+        self.assert_client_size(window, MAIN_CLIENT, what="horizontal client size")
+        desktop.move_pointer(5, 790)
+        time.sleep(0.3)
+        before = desktop.grab_client(window, 0, 0, *MAIN_CLIENT)
+        desktop.xdotool("windowsize", window, MAIN_CLIENT[0] + 120, MAIN_CLIENT[1] + 80)
+        self.assert_client_size(window, (MAIN_CLIENT[0] + 120, MAIN_CLIENT[1] + 80))
+        time.sleep(0.3)
+        self.shot("resized")
+        after = desktop.grab_client(window, 0, 0, *MAIN_CLIENT)
+        self.assertTrue(after.same_as(before), "the controls after the resize")
+        self.close_politely(run, window)
 
     # ---- Journey 5: tiny mode and the floating panel ----
 
@@ -545,6 +620,10 @@ class Journeys(unittest.TestCase):
         desktop = self.desktop
         make_pictures(self.pictures, [("square.bmp", ["-size", "50x50", "xc:teal"])])
         run, window = self.launch()
+        # The main window starts at the top right, where the panel appears: move it aside, so
+        # that it does not stand over the panel when hovering brings it back.
+        desktop.xdotool("windowmove", window, 300, 300)
+        wait_for(lambda: desktop.place(window).x < 400, 10.0, "the main window to move")
         self.click(window, BUTTON_TINY)
         wait_for(lambda: not desktop.is_viewable(window), 10.0, "the main window to hide")
         panel = desktop.wait_window(
@@ -596,6 +675,22 @@ class Journeys(unittest.TestCase):
         )
         self.shot("snapped")
         self.assertGreater(snapped.y, 0, "the drag also moved the panel down")
+        # The panel stays above other windows after the drag, and after Tiny off and on again.
+        self.assertIn("_NET_WM_STATE_ABOVE", desktop.window_state(panel), "after the drag")
+        desktop.move_pointer(snapped.x + snapped.width // 2, snapped.y + snapped.height // 2)
+        desktop.move_pointer(snapped.x + snapped.width // 2 + 2, snapped.y + snapped.height // 2)
+        wait_for(lambda: desktop.is_viewable(window), 10.0, "the main window to come back")
+        self.click(window, BUTTON_TINY)
+        wait_for(lambda: not desktop.is_viewable(panel), 10.0, "the panel to hide (Tiny off)")
+        self.click(window, BUTTON_TINY)
+        wait_for(lambda: desktop.is_viewable(panel), 10.0, "the panel to show (Tiny on)")
+        wait_for(
+            lambda: "_NET_WM_STATE_ABOVE" in desktop.window_state(panel),
+            5.0,
+            "the panel above other windows after Tiny off and on",
+        )
+        self.shot("panel-again")
+        snapped = desktop.place(panel)  # Tiny on puts the panel back at the top
 
         # A right click on the panel ends the program; the main window's position is written.
         main_outer = desktop.outer_top_left(window)
