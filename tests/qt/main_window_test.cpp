@@ -23,6 +23,7 @@
 #include "app/program.h"
 #include "qt/conversions.h"
 #include "qt/qt_host.h"
+#include "win/error.h"
 
 namespace plivora {
 namespace {
@@ -256,6 +257,17 @@ TEST_F(MainWindowTest, MouseOverTheFileListMarksPresence) {
                      Qt::NoModifier);
     QCoreApplication::sendEvent(fileList()->viewport(), &move);
     EXPECT_EQ(program->blMouseWasOver, kTrue);
+}
+
+// An Error that a handler lets out, here of a timer tick, reaches the user in the program's
+// warning box with its number and description; the program goes on.
+TEST_F(MainWindowTest, AHandlerFailureOpensTheWarningBox) {
+    form1().Timer1.Timer = [] { throw Error(ErrorNumber::FileNotFound); };
+    form1().Timer1.setInterval(10);
+    QTest::qWait(100);
+    form1().Timer1.setTimerEnabled(false);
+    EXPECT_GE(program->openWarningWindows(), 1);
+    EXPECT_TRUE(window()->isVisible());
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowWritesThePositionAndEndsTheProgram) {
