@@ -383,10 +383,7 @@ void QtHost::formDestroyed(Form& form) {
 }
 
 void QtHost::handlerFailed(const Control& control, const Error& error) {
-    if (m_quitting) {
-        return;
-    }
-    if (warningBox()) {
+    if (warningBox() && !m_quitting) {
         warningBox()(errorText(error));
         return;
     }

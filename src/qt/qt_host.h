@@ -94,7 +94,8 @@ public:
     void formCreated(Form& form) override;
     void formDestroyed(Form& form) override;
     // The program's warning box with the error's number and description, as the platform's own
-    // report of an unhandled run-time error shows them; a log line before the box exists.
+    // report of an unhandled run-time error shows them; a log line before the box exists or once
+    // the program is ending.
     void handlerFailed(const Control& control, const Error& error) override;
     // Logged under the category "plivora.windowcalls" (off unless enabled with QT_LOGGING_RULES).
     void windowCall(const std::string& description) override;
