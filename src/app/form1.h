@@ -94,7 +94,8 @@ public:
     void File1_Click();
     void ShowListFile();
     void FitToArea();
-    // Shows a dropped picture; returns whether it loaded.
+    // Shows a dropped picture; returns whether it is on show (false: it did not load, or a newer
+    // choice superseded it while it loaded), which ends the drop.
     bool ShowDroppedPicture(const std::string& p, const std::string& name);
 
     // Commands.

@@ -123,6 +123,10 @@ bool Form1::ShowDroppedPicture(const std::string& p, const std::string& name) {
     sPictureFile = name;
     ErrorState errors;
     errors.run([&] { AnimatedGifCtl1.LoadGif(true, p); });
+    // A choice made while the load let events run is shown next; the drop ends here.
+    if (m_program.displayChoices.superseded()) {
+        return false;
+    }
     errors.run([&] { thumbnails.LetPathFile(p); });
     errors.run([&] { FitToArea(); });
     errors.run([&] { lblDimension.setCaption(pixelDimensions(thumbnails.imgShadow)); });
