@@ -297,8 +297,8 @@ void Form::setGeometryFromView(float left, float top, float width, float height)
     const bool moved = left != this->left() || top != this->top();
     const bool resized = width != this->width() || height != this->height();
     // Resizing the frame moves no control: a custom scale keeps its units' size in twips, so its
-    // span follows the client area.
-    // The client area before is measured with the frame the form knew until now.
+    // span follows the client area. The client area before is measured with the frame the form
+    // knew until now, which the window system may only just have told the host.
     const float oldClientWidth = std::max(0.0f, this->width() - m_frame.left - m_frame.right);
     const float oldClientHeight = std::max(0.0f, this->height() - m_frame.top - m_frame.bottom);
     const float unitX = m_scaleWidth > 0 ? oldClientWidth / m_scaleWidth : 1.0f;

@@ -7,7 +7,6 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 #include <QWindow>
 
 #include "forms/form.h"
@@ -339,11 +338,7 @@ void FormView::changeEvent(QEvent* event) {
         // A window without a maximise button that the window manager maximised anyway (openbox
         // offers it from the title bar) goes back at once; the window manager restores the
         // place it had, and the form never takes the maximised geometry.
-        QTimer::singleShot(0, this, [this] {
-            if (form() != nullptr && isMaximized()) {
-                showNormal();
-            }
-        });
+        showNormal();
         return;
     }
     const WindowState state = isMinimized()   ? WindowState::Minimized
