@@ -495,9 +495,10 @@ class Desktop:
         out = self.run(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"]).stdout
         return [int(n, 16) for n in re.findall(r"0x[0-9a-fA-F]+", out)]
 
-    def open_cover(self, x, y, width, height):
-        """Another program's window over a region, kept above normal windows as a topmost one
-        is: what covers a window of the program under test. Returns the process and the window."""
+    def open_cover(self, x, y, width, height, above=True):
+        """Another program's window over a region, active and on top of its layer (kept above
+        normal windows, as a topmost one is, unless above is False): what covers a window of the
+        program under test. Returns the process and the window."""
         process = subprocess.Popen(
             [find_tool("xmessage"), "-name", "cover", "-title", "cover", "-geometry",
              f"{width}x{height}+{x}+{y}", "a covering window"],
@@ -507,7 +508,8 @@ class Desktop:
             start_new_session=True,
         )
         window = self.wait_window("^cover$", 10.0, "the covering window")
-        self.run(["wmctrl", "-i", "-r", hex(window), "-b", "add,above"])
+        if above:
+            self.run(["wmctrl", "-i", "-r", hex(window), "-b", "add,above"])
         self.run(["wmctrl", "-i", "-a", hex(window)])
         return process, window
 

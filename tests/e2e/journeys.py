@@ -54,6 +54,7 @@ BUTTON_SHAPE = (16, 0, 41, 17)
 BUTTON_SHAPE_VERTICAL = (8, 0, 41, 17)
 BUTTON_TINY = (56, 0, 33, 17)
 BUTTON_VIEW_ALL = (80, 16, 57, 17)
+BUTTON_REAL_SIZE = (16, 16, 65, 17)
 BUTTON_PLAY = (136, 16, 20, 17)
 BUTTON_SHOW_ANIMATION = (136, 0, 20, 17)
 BUTTON_BACK_COLOUR = (88, 0, 49, 17)
@@ -596,6 +597,17 @@ class Journeys(unittest.TestCase):
         stop_process(cover)
         desktop.run(["wmctrl", "-i", "-c", hex(about)])
         wait_for(lambda: not desktop.is_viewable(about), 10.0, "the About box to close")
+
+        # Real D brings the thumbnail window forward over another program's window.
+        self.click(window, BUTTON_VIEW_ALL)
+        thumbs = desktop.wait_window("^View All$", 30.0, "the thumbnail window")
+        cover, covering = desktop.open_cover(200, 200, 300, 200, above=False)
+        self.addCleanup(stop_process, cover)
+        wait_for(lambda: desktop.is_above(covering, thumbs), 5.0, "another window over it")
+        self.click(window, BUTTON_REAL_SIZE)
+        wait_for(lambda: desktop.is_above(thumbs, covering), 5.0, "the thumbnail window forward")
+        self.shot("thumbnails-forward")
+        stop_process(cover)
 
         # After a Shape round trip, resizing the frame moves and scales no control.
         desktop.move_pointer(5, 790)
