@@ -1,7 +1,11 @@
 #include "win/picture_loader.h"
 
+#include <memory>
 #include <new>
+#include <string>
+#include <utility>
 
+#include "win/bitmap_decoder.h"
 #include "win/error.h"
 #include "win/gif_decoder.h"
 #include "win/picture_input.h"
@@ -11,6 +15,21 @@ namespace plivora {
 namespace {
 
 enum class Origin { File, ProgramBytes };
+
+// An icon or cursor shows its chosen entry: a bitmap decoded here, or a PNG stream, which QtGui
+// decodes from the entry's bytes.
+Picture decodeIcon(const PictureInput& input) {
+    const std::unique_ptr<ByteReader> reader = input.open();
+    const IconEntry entry = chooseIconEntry(*reader);
+    if (!entry.isPng) {
+        return Picture(decodeIconBitmap(*reader, entry));
+    }
+    std::string bytes(static_cast<std::size_t>(entry.size), '\0');
+    if (!reader->seek(entry.offset) || reader->read(bytes.data(), bytes.size()) != bytes.size()) {
+        throw Error(ErrorNumber::InvalidPicture);
+    }
+    return Picture(decodeWithQt(PictureInput::fromBytes(std::move(bytes)), PictureFormat::Png));
+}
 
 // The format comes from the data, never from the file name: a JPEG named .gif loads as the JPEG
 // it is, and a text file named .gif is no picture. Files may be GIF, JPEG, BMP, ICO or CUR; the
@@ -29,9 +48,10 @@ Picture decode(const PictureInput& input, Origin origin) {
             case PictureFormat::Icon:
             case PictureFormat::Cursor:
                 checkIconDirectory(input);
-                return Picture(decodeWithQt(input, format));
-            case PictureFormat::Jpeg:
+                return decodeIcon(input);
             case PictureFormat::Bmp:
+                return Picture(decodeBitmapFile(*input.open()));
+            case PictureFormat::Jpeg:
                 return Picture(decodeWithQt(input, format));
             case PictureFormat::Unknown:
                 break;

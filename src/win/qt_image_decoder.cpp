@@ -34,8 +34,7 @@ void raiseAllocationLimit() {
 
 // A random-access Qt device over a ByteReader that notices when a decoder asks for bytes the
 // data does not have. Qt's decoders do not all treat that as a failure: its JPEG reader ends a
-// truncated file with a made-up end marker and grey pixels, its BMP reader stops at a short row
-// and leaves the rest unset. Unbuffered, so every read the decoder makes arrives here as made.
+// truncated file with a made-up end marker and grey pixels. Unbuffered, so every read the decoder makes arrives here as made.
 class WatchedDevice : public QIODevice {
 public:
     explicit WatchedDevice(std::unique_ptr<ByteReader> reader) : m_reader(std::move(reader)) {
@@ -53,8 +52,8 @@ public:
 
     // A read found nothing left: libjpeg's reader asked for more data after the last byte.
     bool readPastEnd() const { return m_readPastEnd; }
-    // A read got less than it asked for, which the readers other than JPEG's (that reads in
-    // fixed chunks) do only when the data stops early.
+    // A read got less than it asked for, which the PNG reader (unlike JPEG's, that reads in
+    // fixed chunks) does only when the data stops early.
     bool readShort() const { return m_readShort; }
 
 protected:
@@ -83,14 +82,11 @@ QByteArray formatName(PictureFormat format) {
     switch (format) {
         case PictureFormat::Jpeg:
             return "jpeg";
-        case PictureFormat::Bmp:
-            return "bmp";
-        case PictureFormat::Icon:
-            return "ico";
-        case PictureFormat::Cursor:
-            return "cur";
         case PictureFormat::Png:
             return "png";
+        case PictureFormat::Bmp:
+        case PictureFormat::Icon:
+        case PictureFormat::Cursor:
         case PictureFormat::Gif:
         case PictureFormat::Unknown:
             break;
@@ -125,43 +121,6 @@ private:
     WatchedDevice m_device;
     QImageReader m_reader;
 };
-
-// Points the reader at the image to decode and returns its size from the header. An icon or
-// cursor file can hold several images: the largest wins, the deepest colours among equally large
-// ones, then the first.
-QSize selectImage(QImageReader& reader) {
-    const int count = reader.imageCount();
-    if (count <= 1) {
-        return reader.size();
-    }
-    int best = -1;
-    QSize bestSize;
-    long long bestArea = 0;
-    int bestDepth = -1;
-    for (int i = 0; i < count; ++i) {
-        if (!reader.jumpToImage(i)) {
-            continue;
-        }
-        const QSize size = reader.size();
-        if (size.isEmpty()) {
-            continue;
-        }
-        const long long area = static_cast<long long>(size.width()) * size.height();
-        const QImage::Format format = reader.imageFormat();
-        const int depth =
-            format == QImage::Format_Invalid ? 0 : QImage::toPixelFormat(format).bitsPerPixel();
-        if (area > bestArea || (area == bestArea && depth > bestDepth)) {
-            best = i;
-            bestSize = size;
-            bestArea = area;
-            bestDepth = depth;
-        }
-    }
-    if (best < 0 || !reader.jumpToImage(best)) {
-        return QSize();
-    }
-    return bestSize;
-}
 
 // How many halvings (0 to 3, libjpeg's 1/2, 1/4 and 1/8) the load-time decode of a picture of
 // this size takes while its longer side stays at least kReducedMinLongSidePx.
@@ -203,58 +162,6 @@ Image toImage(const QImage& decoded) {
         copyRows(band, top);
     }
     return result;
-}
-
-// QtGui's bitmap reader refuses more than 16384 x 16384 pixels as if the file were damaged, and
-// reports no size for it. The size is read here instead, so that a bitmap too large for the
-// reader, or for the loader, fails as too large (7), not as invalid.
-void checkBitmapSize(const PictureInput& input) {
-    constexpr long long kReaderMaxPixels = 16384LL * 16384;
-    unsigned char head[34] = {};
-    const std::unique_ptr<ByteReader> reader = input.open();
-    const std::size_t got = reader->read(head, sizeof head);
-    auto u16 = [&](int at) { return static_cast<long long>(head[at] | (head[at + 1] << 8)); };
-    auto u32 = [&](int at) {
-        return static_cast<long long>(std::uint32_t(head[at]) | (std::uint32_t(head[at + 1]) << 8) |
-                                      (std::uint32_t(head[at + 2]) << 16) |
-                                      (std::uint32_t(head[at + 3]) << 24));
-    };
-    auto i32 = [&](int at) { return static_cast<long long>(static_cast<std::int32_t>(u32(at))); };
-    if (got < 22) {
-        throw Error(ErrorNumber::InvalidPicture);
-    }
-    long long width = 0;
-    long long height = 0;
-    long long bitsPerPixel = 0;
-    long long compression = 0;
-    if (i32(14) == 12) {
-        // The old core header: 16-bit width and height, never compressed.
-        width = u16(18);
-        height = u16(20);
-        bitsPerPixel = got >= 26 ? u16(24) : 0;
-    } else if (got == sizeof head) {
-        // Every later header: 32-bit width and height, a negative height for top-down rows.
-        width = i32(18);
-        height = i32(22);
-        height = height < 0 ? -height : height;
-        bitsPerPixel = u16(28);
-        compression = u32(30);
-    } else {
-        throw Error(ErrorNumber::InvalidPicture);
-    }
-    checkPictureSize(width, height);
-    if (width * height > kReaderMaxPixels) {
-        throw Error(ErrorNumber::OutOfMemory);
-    }
-    // Uncompressed rows (BI_RGB, BI_BITFIELDS) must all be in the file: a file that claims more
-    // is truncated, and is refused before the reader takes memory for every row it claims.
-    if ((compression == 0 || compression == 3) && bitsPerPixel > 0 && bitsPerPixel <= 32) {
-        const long long rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
-        const long long dataOffset = u32(10);
-        if (dataOffset + rowBytes * height > static_cast<long long>(reader->size())) {
-            throw Error(ErrorNumber::InvalidPicture);
-        }
-    }
 }
 
 QImage wrap(const Image& image) {
@@ -348,12 +255,9 @@ private:
 
 std::shared_ptr<PictureSource> decodeWithQt(const PictureInput& input, PictureFormat format) {
     raiseAllocationLimit();
-    if (format == PictureFormat::Bmp) {
-        checkBitmapSize(input);
-    }
     ReadSession session(input, format);
     QImageReader& reader = session.reader();
-    const QSize header = selectImage(reader);
+    const QSize header = reader.size();
     if (!header.isValid()) {
         throw Error(ErrorNumber::InvalidPicture);
     }
@@ -373,7 +277,6 @@ std::shared_ptr<PictureSource> decodeWithQt(const PictureInput& input, PictureFo
     if (shift > 0) {
         return std::make_shared<QtPictureSource>(input, format, header, toImage(decoded), Image());
     }
-    // The header of an icon entry may understate the image inside it; the decoded size counts.
     checkPictureSize(decoded.width(), decoded.height());
     return std::make_shared<QtPictureSource>(input, format, decoded.size(), Image(),
                                              toImage(decoded));
