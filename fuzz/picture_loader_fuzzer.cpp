@@ -1,5 +1,6 @@
 // Fuzz target of the picture loader: the input is a file handed to LoadPicture, whose full pixels
-// and a small view of them are then taken, the way the program shows a picture. Errors are the
+// and a small view of them are then taken, the way the program shows a picture, and compared with
+// the pixels the same bytes give from memory. Errors are the
 // expected outcome for most inputs; a crash, a sanitizer report, a hang, a temporary file left
 // behind or an allocation beyond libFuzzer's limit is a finding.
 
@@ -7,6 +8,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "fuzz_folder.h"
 #include "win/error.h"
@@ -14,6 +18,11 @@
 
 namespace plivora {
 namespace {
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 void loadFile(const std::string& path) {
     Picture picture;
@@ -33,6 +42,13 @@ void loadFile(const std::string& path) {
         std::abort();
     }
     picture.imageForSize(60, 60);
+    // The same bytes from memory give the same pixels: the file and memory readers seek and
+    // end alike, and no pixel depends on what the memory held before.
+    const Picture fromBytes = LoadPictureFromBytes(readWholeFile(path));
+    if (fromBytes.fullImage().pixels != full.pixels) {
+        std::fprintf(stderr, "fuzz: the file and its bytes in memory gave different pixels\n");
+        std::abort();
+    }
 }
 
 }  // namespace

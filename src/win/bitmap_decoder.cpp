@@ -257,7 +257,7 @@ Dib readDib(ByteReader& reader, std::uint64_t at, DibKind kind, std::uint64_t fi
     // The palette: as many entries as the header counts (all the depth can index when it counts
     // none). A count beyond the depth's reach is read only as far as an index can reach, but an
     // entry's rows still follow the whole of it.
-    const std::uint64_t paletteCount = colorsUsed != 0 ? colorsUsed
+    const std::uint64_t paletteCount = colorsUsed != 0         ? colorsUsed
                                        : dib.bitsPerPixel <= 8 ? (1u << dib.bitsPerPixel)
                                                                : 0;
     if (dib.bitsPerPixel <= 8) {
@@ -494,8 +494,8 @@ Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry) {
     // written: its pixels are opaque where the mask, if there is one, leaves them.
     const std::uint64_t maskRowBytes = (std::uint64_t(dib.width) + 31) / 32 * 4;
     const std::uint64_t maskOffset = dib.pixelOffset + dib.rowBytes() * std::uint64_t(dib.height);
-    const bool hasMask = maskOffset <= fileEnd &&
-                         maskRowBytes <= (fileEnd - maskOffset) / std::uint64_t(dib.height);
+    const bool hasMask =
+        maskOffset <= fileEnd && maskRowBytes <= (fileEnd - maskOffset) / std::uint64_t(dib.height);
     if (ownAlpha) {
         for (std::uint32_t& argb : image.pixels) {
             argb |= 0xFF000000u;

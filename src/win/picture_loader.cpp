@@ -8,6 +8,7 @@
 #include "win/bitmap_decoder.h"
 #include "win/error.h"
 #include "win/gif_decoder.h"
+#include "win/jpeg_decoder.h"
 #include "win/picture_input.h"
 #include "win/qt_image_decoder.h"
 
@@ -28,7 +29,7 @@ Picture decodeIcon(const PictureInput& input) {
     if (!reader->seek(entry.offset) || reader->read(bytes.data(), bytes.size()) != bytes.size()) {
         throw Error(ErrorNumber::InvalidPicture);
     }
-    return Picture(decodeWithQt(PictureInput::fromBytes(std::move(bytes)), PictureFormat::Png));
+    return Picture(decodePngWithQt(PictureInput::fromBytes(std::move(bytes))));
 }
 
 // The format comes from the data, never from the file name: a JPEG named .gif loads as the JPEG
@@ -44,7 +45,7 @@ Picture decode(const PictureInput& input, Origin origin) {
                 if (origin != Origin::ProgramBytes) {
                     break;
                 }
-                return Picture(decodeWithQt(input, format));
+                return Picture(decodePngWithQt(input));
             case PictureFormat::Icon:
             case PictureFormat::Cursor:
                 checkIconDirectory(input);
@@ -52,7 +53,7 @@ Picture decode(const PictureInput& input, Origin origin) {
             case PictureFormat::Bmp:
                 return Picture(decodeBitmapFile(*input.open()));
             case PictureFormat::Jpeg:
-                return Picture(decodeWithQt(input, format));
+                return Picture(decodeJpeg(input));
             case PictureFormat::Unknown:
                 break;
         }

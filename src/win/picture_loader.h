@@ -17,7 +17,7 @@ inline constexpr long long kMaxPicturePixels = 400LL * 1000 * 1000;
 // picture the loader can decode (an empty or text file, a folder, a truncated file), 7 when it is
 // too large, 75 when the file exists but cannot be read.
 //
-// A large JPEG is decoded at load only at a reduced scale (see qt_image_decoder.h); its full
+// A large JPEG is decoded at load only at a reduced scale (see jpeg_decoder.h); its full
 // pixels are decoded from the file when first asked for, so the load still fails for a file that
 // cannot be decoded.
 Picture LoadPicture(const std::string& path);

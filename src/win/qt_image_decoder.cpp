@@ -32,9 +32,9 @@ void raiseAllocationLimit() {
     }();
 }
 
-// A random-access Qt device over a ByteReader that notices when a decoder asks for bytes the
-// data does not have. Qt's decoders do not all treat that as a failure: its JPEG reader ends a
-// truncated file with a made-up end marker and grey pixels. Unbuffered, so every read the decoder makes arrives here as made.
+// A random-access Qt device over a ByteReader that notices when the decoder asks for bytes the
+// data does not have, so that a file cut short fails however the decoder treats its end.
+// Unbuffered, so every read the decoder makes arrives here as made.
 class WatchedDevice : public QIODevice {
 public:
     explicit WatchedDevice(std::unique_ptr<ByteReader> reader) : m_reader(std::move(reader)) {
@@ -50,10 +50,8 @@ public:
         return QIODevice::seek(pos);
     }
 
-    // A read found nothing left: libjpeg's reader asked for more data after the last byte.
-    bool readPastEnd() const { return m_readPastEnd; }
-    // A read got less than it asked for, which the PNG reader (unlike JPEG's, that reads in
-    // fixed chunks) does only when the data stops early.
+    // A read got less than it asked for, which the PNG reader does only when the data stops
+    // early.
     bool readShort() const { return m_readShort; }
 
 protected:
@@ -65,73 +63,14 @@ protected:
         if (static_cast<qint64>(got) < maxSize) {
             m_readShort = true;
         }
-        if (got == 0) {
-            m_readPastEnd = true;
-        }
         return static_cast<qint64>(got);
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
     std::unique_ptr<ByteReader> m_reader;
-    bool m_readPastEnd = false;
     bool m_readShort = false;
 };
-
-QByteArray formatName(PictureFormat format) {
-    switch (format) {
-        case PictureFormat::Jpeg:
-            return "jpeg";
-        case PictureFormat::Png:
-            return "png";
-        case PictureFormat::Bmp:
-        case PictureFormat::Icon:
-        case PictureFormat::Cursor:
-        case PictureFormat::Gif:
-        case PictureFormat::Unknown:
-            break;
-    }
-    throw Error(ErrorNumber::InvalidPicture);
-}
-
-// One pass over the data: the device and the image reader on it.
-class ReadSession {
-public:
-    ReadSession(const PictureInput& input, PictureFormat format)
-        : m_format(format), m_device(input.open()), m_reader(&m_device, formatName(format)) {
-        // Pictures keep the orientation they are stored in; an EXIF rotation is not applied.
-        m_reader.setAutoTransform(false);
-    }
-
-    QImageReader& reader() { return m_reader; }
-
-    // Reads the pixels; a null image when the data cannot be decoded or ended early.
-    QImage read() {
-        QImage image = m_reader.read();
-        return endedEarly() ? QImage() : image;
-    }
-    bool readInto(QImage* image) { return m_reader.read(image) && !endedEarly(); }
-
-private:
-    bool endedEarly() const {
-        return m_format == PictureFormat::Jpeg ? m_device.readPastEnd() : m_device.readShort();
-    }
-
-    PictureFormat m_format;
-    WatchedDevice m_device;
-    QImageReader m_reader;
-};
-
-// How many halvings (0 to 3, libjpeg's 1/2, 1/4 and 1/8) the load-time decode of a picture of
-// this size takes while its longer side stays at least kReducedMinLongSidePx.
-int reductionShift(QSize size) {
-    const int longSide = std::max(size.width(), size.height());
-    int shift = 0;
-    while (shift < 3 && (longSide >> (shift + 1)) >= kReducedMinLongSidePx) {
-        ++shift;
-    }
-    return shift;
-}
 
 // Format_RGB32 is 0xffRRGGBB and Format_ARGB32 non-premultiplied 0xAARRGGBB, both rows of
 // 32-bit words: exactly Image's layout, copied row by row. Other formats are converted a band of
@@ -164,122 +103,22 @@ Image toImage(const QImage& decoded) {
     return result;
 }
 
-QImage wrap(const Image& image) {
-    return QImage(reinterpret_cast<const uchar*>(image.pixels.data()), image.width, image.height,
-                  static_cast<qsizetype>(image.width) * 4, QImage::Format_ARGB32);
-}
-
-// A picture read through Qt: its natural size, its pixels at a reduced scale when it was decoded
-// that way, and its full pixels once decoded.
-class QtPictureSource : public PictureSource {
-public:
-    QtPictureSource(PictureInput input, PictureFormat format, QSize natural, Image reduced,
-                    Image full)
-        : m_input(std::move(input)),
-          m_format(format),
-          m_natural(natural),
-          m_reduced(std::move(reduced)),
-          m_full(std::move(full)) {}
-
-    int width() const override { return m_natural.width(); }
-    int height() const override { return m_natural.height(); }
-
-    const Image& fullImage() override {
-        if (m_full.isNull() && !m_fullAttempted) {
-            m_fullAttempted = true;
-            m_full = decodeFullOrStandIn();
-        }
-        return m_full.isNull() ? m_reduced : m_full;
-    }
-
-    const Image& imageForSize(int widthPx, int heightPx) override {
-        if (!m_reduced.isNull() && m_reduced.width >= widthPx && m_reduced.height >= heightPx) {
-            return m_reduced;
-        }
-        return fullImage();
-    }
-
-private:
-    Image decodeFullOrStandIn() {
-        try {
-            return decodeFull();
-        } catch (const Error&) {
-            // The file vanished, changed, or no longer decodes.
-        } catch (const std::bad_alloc&) {
-        }
-        try {
-            return toImage(
-                wrap(m_reduced).scaled(m_natural, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        } catch (const Error&) {
-            // Not even the stand-in's memory could be had; the reduced pixels serve.
-        } catch (const std::bad_alloc&) {
-        }
-        return Image();
-    }
-
-    Image decodeFull() {
-        ReadSession session(m_input, m_format);
-        QImageReader& reader = session.reader();
-        if (reader.size() != m_natural) {
-            throw Error(ErrorNumber::InvalidPicture);
-        }
-        // Qt's JPEG reader fills a caller's image of the right size and format in place, so a
-        // colour JPEG is decoded straight into the picture's own buffer rather than into a
-        // QImage that is then copied.
-        if (reader.imageFormat() == QImage::Format_RGB32) {
-            Image image(m_natural.width(), m_natural.height());
-            auto* bits = reinterpret_cast<uchar*>(image.pixels.data());
-            QImage target(bits, image.width, image.height, static_cast<qsizetype>(image.width) * 4,
-                          QImage::Format_RGB32);
-            if (!session.readInto(&target) || target.size() != m_natural) {
-                throw Error(ErrorNumber::InvalidPicture);
-            }
-            return target.constBits() == bits ? std::move(image) : toImage(target);
-        }
-        const QImage decoded = session.read();
-        if (decoded.isNull() || decoded.size() != m_natural) {
-            throw Error(ErrorNumber::InvalidPicture);
-        }
-        return toImage(decoded);
-    }
-
-    PictureInput m_input;
-    PictureFormat m_format;
-    QSize m_natural;
-    Image m_reduced;
-    Image m_full;
-    bool m_fullAttempted = false;
-};
-
 }  // namespace
 
-std::shared_ptr<PictureSource> decodeWithQt(const PictureInput& input, PictureFormat format) {
+Image decodePngWithQt(const PictureInput& input) {
     raiseAllocationLimit();
-    ReadSession session(input, format);
-    QImageReader& reader = session.reader();
+    WatchedDevice device(input.open());
+    QImageReader reader(&device, "png");
     const QSize header = reader.size();
     if (!header.isValid()) {
         throw Error(ErrorNumber::InvalidPicture);
     }
     checkPictureSize(header.width(), header.height());
-
-    const int shift = format == PictureFormat::Jpeg ? reductionShift(header) : 0;
-    if (shift > 0) {
-        // Rounded down, so that Qt's choice of libjpeg scale (the smallest that is no smaller
-        // than the request) lands exactly on 1/2^shift.
-        reader.setScaledSize(
-            QSize(std::max(1, header.width() >> shift), std::max(1, header.height() >> shift)));
-    }
-    const QImage decoded = session.read();
-    if (decoded.isNull()) {
+    const QImage decoded = reader.read();
+    if (decoded.isNull() || device.readShort() || decoded.size() != header) {
         throw Error(ErrorNumber::InvalidPicture);
     }
-    if (shift > 0) {
-        return std::make_shared<QtPictureSource>(input, format, header, toImage(decoded), Image());
-    }
-    checkPictureSize(decoded.width(), decoded.height());
-    return std::make_shared<QtPictureSource>(input, format, decoded.size(), Image(),
-                                             toImage(decoded));
+    return toImage(decoded);
 }
 
 }  // namespace plivora

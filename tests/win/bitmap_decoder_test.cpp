@@ -131,7 +131,8 @@ std::string packRows(int bits, const std::vector<std::vector<std::uint32_t>>& ro
 }
 
 // Compares every pixel of what `bytes` loads to with `expected`, given top row first.
-void expectPicture(const std::string& bytes, const std::vector<std::vector<std::uint32_t>>& expected) {
+void expectPicture(const std::string& bytes,
+                   const std::vector<std::vector<std::uint32_t>>& expected) {
     Picture picture;
     try {
         picture = LoadPictureFromBytes(bytes);
@@ -164,8 +165,9 @@ TEST(BitmapDecoder, EveryDepthAndHeaderReadsTopDownAndBottomUp) {
                 if (headerSize == 12 && (topDown || bits == 32)) {
                     continue;  // the core header has neither
                 }
-                SCOPED_TRACE(testing::Message() << "header " << headerSize << ", " << bits
-                                                << " bits, " << (topDown ? "top-down" : "bottom-up"));
+                SCOPED_TRACE(testing::Message()
+                             << "header " << headerSize << ", " << bits << " bits, "
+                             << (topDown ? "top-down" : "bottom-up"));
                 const auto& values = bits <= 8 ? indices : colours;
                 std::vector<std::vector<std::uint32_t>> stored = values;
                 if (!topDown) {
@@ -282,20 +284,55 @@ TEST(BitmapDecoder, BitFieldChannelsScaleToTheFullRange) {
     } cases[] = {
         {"5-5-5 plain", 40, 16, 0, {}, {0x7FFF, 0x4210}, {0xFFFFFFFF, 0xFF848484}},
         {"5-6-5", 40, 16, 3, {0xF800, 0x07E0, 0x001F}, {0xFFFF, 0xF800}, {0xFFFFFFFF, 0xFFFF0000}},
-        {"1-5-5-5, V3 header", 56, 16, 3, {0x7C00, 0x03E0, 0x001F, 0x8000}, {0xFC00, 0x03E0},
+        {"1-5-5-5, V3 header",
+         56,
+         16,
+         3,
+         {0x7C00, 0x03E0, 0x001F, 0x8000},
+         {0xFC00, 0x03E0},
          {0xFFFF0000, 0x0000FF00}},
-        {"4-4-4-4, alpha bit-fields", 40, 16, 6, {0x0F00, 0x00F0, 0x000F, 0xF000},
-         {0xF00F, 0x8F00}, {0xFF0000FF, 0x88FF0000}},
-        {"11-11-10", 40, 32, 3, {0xFFE00000, 0x001FFC00, 0x000003FF}, {0xFFFFFFFF, 0x001FFC00},
+        {"4-4-4-4, alpha bit-fields",
+         40,
+         16,
+         6,
+         {0x0F00, 0x00F0, 0x000F, 0xF000},
+         {0xF00F, 0x8F00},
+         {0xFF0000FF, 0x88FF0000}},
+        {"11-11-10",
+         40,
+         32,
+         3,
+         {0xFFE00000, 0x001FFC00, 0x000003FF},
+         {0xFFFFFFFF, 0x001FFC00},
          {0xFFFFFFFF, 0xFF00FF00}},
-        {"10-10-10-2, V5 header", 124, 32, 3, {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000},
-         {0xFFFFFFFF, 0x7FF00000}, {0xFFFFFFFF, 0x55FF0000}},
-        {"8-8-8-8, V5 header", 124, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
-         {0x80123456, 0x00ABCDEF}, {0x80123456, 0x00ABCDEF}},
-        {"8-8-8 plain, fourth byte is padding", 108, 32, 0, {}, {0x00123456, 0x7F123456},
+        {"10-10-10-2, V5 header",
+         124,
+         32,
+         3,
+         {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000},
+         {0xFFFFFFFF, 0x7FF00000},
+         {0xFFFFFFFF, 0x55FF0000}},
+        {"8-8-8-8, V5 header",
+         124,
+         32,
+         3,
+         {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+         {0x80123456, 0x00ABCDEF},
+         {0x80123456, 0x00ABCDEF}},
+        {"8-8-8 plain, fourth byte is padding",
+         108,
+         32,
+         0,
+         {},
+         {0x00123456, 0x7F123456},
          {0xFF123456, 0xFF123456}},
-        {"5-6-5 with a palette it does not use", 40, 16, 3, {0xF800, 0x07E0, 0x001F},
-         {0x001F, 0x07E0}, {0xFF0000FF, 0xFF00FF00}},
+        {"5-6-5 with a palette it does not use",
+         40,
+         16,
+         3,
+         {0xF800, 0x07E0, 0x001F},
+         {0x001F, 0x07E0},
+         {0xFF0000FF, 0xFF00FF00}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -348,8 +385,9 @@ TEST(BitmapDecoder, IconEntriesTakeTheirMaskOrTheirAlpha) {
         const std::vector<std::uint32_t> translucent = {0x80102030, 0xFFF08010, 0x00000000};
         expectPicture(iconFile({{3, 2, iconDib(headerSize, 32, translucent, opaque[1])}}),
                       {translucent, opaque[1]});
-        const std::vector<std::uint32_t> noAlpha[] = {{kA & 0xFFFFFF, kB & 0xFFFFFF, kB & 0xFFFFFF},
-                                                      {kB & 0xFFFFFF, kA & 0xFFFFFF, kA & 0xFFFFFF}};
+        const std::vector<std::uint32_t> noAlpha[] = {
+            {kA & 0xFFFFFF, kB & 0xFFFFFF, kB & 0xFFFFFF},
+            {kB & 0xFFFFFF, kA & 0xFFFFFF, kA & 0xFFFFFF}};
         expectPicture(iconFile({{3, 2, iconDib(headerSize, 32, noAlpha[0], noAlpha[1])}}), masked);
     }
 }
