@@ -218,6 +218,93 @@ def icon(kind, sizes):
     return out + b"".join(images)
 
 
+def dib(width, height, bits, data, header_size=40, compression=0, masks=(), palette=(), colours_used=None):
+    """An info header of any version (12 to 124 bytes), its masks and palette, and `data`."""
+    if header_size == 12:
+        info = struct.pack("<IHHHH", 12, width, height, 1, bits)
+        entry = 3
+    else:
+        used = len(palette) if colours_used is None else colours_used
+        info = struct.pack("<IiiHHIIiiII", header_size, width, height, 1, bits, compression, len(data),
+                           2835, 2835, used, 0)
+        if header_size >= 52:
+            info += struct.pack("<4I", *(list(masks) + [0] * 4)[:4])
+        info = info.ljust(header_size, b"\0")
+        entry = 4
+    if header_size < 52:
+        info += b"".join(struct.pack("<I", m) for m in masks)
+    info += b"".join(bytes((b, g, r, 0)[:entry]) for r, g, b in palette)
+    return info + data
+
+
+def bmp_file(width, height, bits, data, *args, **kwargs):
+    """A bitmap file: the file header, a DIB's header, masks and palette, then `data`."""
+    head = dib(width, height, bits, b"", *args, **kwargs)
+    offset = 14 + len(head)
+    return b"BM" + struct.pack("<IHHI", offset + len(data), 0, 0, offset) + head + data
+
+
+def rows(bits, values):
+    """Rows of `bits`-bit values, each padded to 32 bits."""
+    out = b""
+    for row in values:
+        if bits < 8:
+            acc = 0
+            for v in row:
+                acc = (acc << bits) | v
+            acc <<= (-len(row) * bits) % 8
+            data = acc.to_bytes((len(row) * bits + 7) // 8, "big")
+        else:
+            data = b"".join(v.to_bytes(bits // 8, "little") for v in row)
+        out += data + b"\0" * ((-len(data)) % 4)
+    return out
+
+
+def bitmap_seeds():
+    """Bitmaps of every kind the decoder tells apart: header versions, depths, top-down rows,
+    bit-field layouts, RLE with deltas and early ends, icon entries with masks and PNG."""
+    pal = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (128, 128, 128)]
+    idx = [[(x + y) % 4 for x in range(5)] for y in range(3)]
+    px = [[(x * 0x1234567 + y * 0x89ABCD) & 0xFFFFFFFF for x in range(5)] for y in range(3)]
+    seeds = {}
+    seeds["core4.bmp"] = bmp_file(5, 3, 4, rows(4, idx), 12, palette=pal + [(0, 0, 0)] * 12)
+    seeds["topdown1.bmp"] = bmp_file(5, -3, 1, rows(1, [[v % 2 for v in r] for r in idx]), palette=pal[:2])
+    seeds["topdown2_v4.bmp"] = bmp_file(5, -3, 2, rows(2, idx), 108, palette=pal)
+    seeds["565.bmp"] = bmp_file(5, 3, 16, rows(16, [[v & 0xFFFF for v in r] for r in px]), 40, 3,
+                                    (0xF800, 0x07E0, 0x001F))
+    seeds["4444.bmp"] = bmp_file(5, 3, 16, rows(16, [[v & 0xFFFF for v in r] for r in px]), 40, 6,
+                                     (0x0F00, 0x00F0, 0x000F, 0xF000))
+    seeds["1010102_v5.bmp"] = bmp_file(5, -3, 32, rows(32, px), 124, 3,
+                                           (0x3FF00000, 0x000FFC00, 0x3FF, 0xC0000000))
+    seeds["24_v3.bmp"] = bmp_file(5, 3, 24, rows(24, [[v & 0xFFFFFF for v in r] for r in px]), 56)
+    rle8 = bytes([2, 1, 0, 2, 1, 1, 1, 2, 0, 0, 0, 3, 0, 1, 2, 0, 0, 1])
+    seeds["rle8_skips.bmp"] = bmp_file(4, 4, 8, rle8, compression=1, palette=pal)
+    rle4 = bytes([3, 0x12, 0, 0, 0, 2, 1, 0, 0, 5, 0x12, 0x30, 0x10, 0, 0, 1])
+    seeds["rle4_skips.bmp"] = bmp_file(6, 3, 4, rle4, compression=2, palette=pal)
+
+    def entry(bits, header_size=40):
+        values = [[v % (1 << bits) for v in r] for r in (idx if bits <= 8 else px)]
+        mask = rows(1, [[(x + y) % 2 for x in range(5)] for y in range(3)])
+        return dib(5, 6, bits, rows(bits, values) + mask, header_size,
+                   palette=pal if bits <= 8 else ())
+
+    png = subprocess.run(["convert", "-size", "6x4", "gradient:red-blue", "png:-"], check=True,
+                         capture_output=True).stdout
+    seeds["masks_v5.ico"] = icon_of([entry(4, 124), entry(24, 108), entry(32, 124), entry(1)])
+    seeds["png_entry.ico"] = icon_of([entry(8), png])
+    seeds["listed_wrong.cur"] = icon_of([entry(8)], kind=2, listed=(16, 32))
+    return seeds
+
+
+def icon_of(images, kind=1, listed=(5, 3)):
+    out = struct.pack("<HHH", 0, kind, len(images))
+    offset = 6 + 16 * len(images)
+    for data in images:
+        out += struct.pack("<BBBBHHII", listed[0], listed[1], 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    return out + b"".join(images)
+
+
 def jpeg(width, height, progressive):
     ppm = b"P6\n%d %d\n255\n" % (width, height) + b"".join(
         bytes(((x * 9) % 256, (y * 7) % 256, ((x + y) * 5) % 256)) for y in range(height) for x in range(width))
@@ -248,6 +335,7 @@ def main():
     loader["one.cur"] = icon(2, [8])
     loader["baseline.jpg"] = jpeg(24, 16, False)
     loader["progressive.jpg"] = jpeg(40, 24, True)
+    loader.update(bitmap_seeds())
     write_all(os.path.join(out, "picture_loader"), loader)
 
 
