@@ -144,7 +144,8 @@ struct Dib {
     int bitsPerPixel = 0;
     std::uint32_t compression = kRgb;
     Channel red, green, blue, alpha;  // for 16, 24 and 32 bits; no alpha mask means opaque
-    std::vector<std::uint32_t> palette;
+    // Every index a byte can hold; those past the file's palette are opaque black.
+    std::array<std::uint32_t, 256> palette{};
     std::uint64_t pixelOffset = 0;  // where the rows (or the RLE stream) begin
 
     std::uint64_t rowBytes() const {
@@ -269,8 +270,8 @@ Dib readDib(ByteReader& reader, std::uint64_t at, DibKind kind, std::uint64_t fi
         }
         std::vector<unsigned char> bytes(static_cast<std::size_t>(used * paletteEntryBytes));
         readExactlyAt(reader, next, bytes.data(), bytes.size());
-        dib.palette.resize(static_cast<std::size_t>(used));
-        for (std::size_t i = 0; i < dib.palette.size(); ++i) {
+        dib.palette.fill(0xFF000000u);
+        for (std::size_t i = 0; i < used; ++i) {
             const unsigned char* entry = bytes.data() + i * paletteEntryBytes;
             dib.palette[i] = 0xFF000000u | (std::uint32_t(entry[2]) << 16) |
                              (std::uint32_t(entry[1]) << 8) | entry[0];
@@ -288,17 +289,32 @@ Dib readDib(ByteReader& reader, std::uint64_t at, DibKind kind, std::uint64_t fi
 void convertRow(const Dib& dib, const unsigned char* row, std::uint32_t* out) {
     const long long width = dib.width;
     const int bits = dib.bitsPerPixel;
-    if (bits <= 8) {
-        const int perByte = 8 / bits;
+    if (bits == 8) {
+        for (long long x = 0; x < width; ++x) {
+            out[x] = dib.palette[row[x]];
+        }
+        return;
+    }
+    if (bits < 8) {
         const unsigned mask = (1u << bits) - 1;
         for (long long x = 0; x < width; ++x) {
-            const int shift = 8 - bits * (1 + static_cast<int>(x % perByte));
-            const unsigned index = (row[x / perByte] >> shift) & mask;
-            out[x] = index < dib.palette.size() ? dib.palette[index] : 0xFF000000u;
+            const long long bit = x * bits;
+            out[x] = dib.palette[(row[bit / 8] >> (8 - bits - bit % 8)) & mask];
         }
         return;
     }
     const int bytes = bits / 8;
+    // The common layouts, 8 bits a channel in B, G, R (, A) order, without the tables.
+    if (bits >= 24 && dib.red.mask() == 0xFF0000u && dib.green.mask() == 0x00FF00u &&
+        dib.blue.mask() == 0x0000FFu && (!dib.alpha.present() || dib.alpha.mask() == 0xFF000000u)) {
+        const bool alpha = dib.alpha.present();
+        for (long long x = 0; x < width; ++x) {
+            const unsigned char* p = row + x * bytes;
+            const std::uint32_t a = alpha ? p[3] : 0xFFu;
+            out[x] = (a << 24) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[1]) << 8) | p[0];
+        }
+        return;
+    }
     for (long long x = 0; x < width; ++x) {
         const unsigned char* p = row + x * bytes;
         std::uint32_t value = p[0] | (std::uint32_t(p[1]) << 8);
@@ -341,8 +357,7 @@ void readRle(ByteReader& reader, const Dib& dib, Image& image) {
     auto put = [&](unsigned index) {
         if (x < dib.width && y < dib.height) {
             image.pixels[imageRow(dib, y) * static_cast<std::size_t>(dib.width) +
-                         static_cast<std::size_t>(x)] =
-                index < dib.palette.size() ? dib.palette[index] : 0xFF000000u;
+                         static_cast<std::size_t>(x)] = dib.palette[index & 0xFF];
         }
         ++x;
     };
