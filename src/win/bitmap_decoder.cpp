@@ -473,7 +473,8 @@ IconEntry chooseIconEntry(ByteReader& reader) {
             height = (height < 0 ? -height : height) / 2;
             depth = u16(image + 14);
         }
-        if (width <= 0 || height <= 0) {
+        // PNG sides beyond 2^31 - 1 are not allowed; within it the area cannot overflow.
+        if (width <= 0 || height <= 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) {
             continue;
         }
         const long long area = width * height;

@@ -406,6 +406,11 @@ TEST(BitmapDecoder, IconEntryTakesItsBitmapsSizeOverTheDirectorys) {
     small.data = packRows(32, {{0xFF000000}}) + packRows(1, {{0}});
     expectPicture(iconFile({{1, 1, small.bytes()}, {16, 16, dib}}), masked);
     expectPicture(iconFile({{16, 16, dib}, {40, 40, small.bytes()}}), masked);
+    // A PNG entry whose header claims 2^32 - 1 pixels a side is no image.
+    const std::string hugePng = bytesOf(
+        "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\xFF\xFF\xFF\xFF"
+        "\xFF\xFF\xFF\xFF\x08\x06\0\0\0");
+    expectPicture(iconFile({{0, 0, hugePng}, {3, 2, dib}}), masked);
 }
 
 }  // namespace
