@@ -143,6 +143,16 @@ std::int64_t fileLength(const std::string& path) {
     return static_cast<std::int64_t>(info.st_size);
 }
 
+std::optional<FileStamp> fileStamp(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    return FileStamp{static_cast<std::int64_t>(info.st_size),
+                     static_cast<std::int64_t>(info.st_mtim.tv_sec),
+                     static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+
 std::string withTrailingSlash(const std::string& folder) {
     if (!folder.empty() && folder.back() == '/') {
         return folder;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,18 @@ std::string programFolder();
 // configuration folder
 // ($XDG_CONFIG_HOME/plivora, or ~/.config/plivora), created when missing.
 std::string settingsFolderFor(const std::string& programFolder);
+
+// What tells whether a file changed since it was last looked at: its length and modification
+// time. Two stamps of the same file differ when it was written in between (to the file system's
+// time resolution).
+struct FileStamp {
+    std::int64_t size = 0;
+    std::int64_t mtimeSeconds = 0;
+    std::int64_t mtimeNanoseconds = 0;  // within the second
+    bool operator==(const FileStamp&) const = default;
+};
+// The stamp of a regular file (links followed); none for anything else or nothing.
+std::optional<FileStamp> fileStamp(const std::string& path);
 
 // The mounted file systems that hold files, by mount point: the root first, then the others in
 // order. Pseudo file systems (proc, sysfs, cgroups, ...) are left out.
