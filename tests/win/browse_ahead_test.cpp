@@ -1,0 +1,153 @@
+#include "win/browse_ahead.h"
+
+#include <gtest/gtest.h>
+#include <utime.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <string>
+
+#include "win/error.h"
+
+namespace plivora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Files whose "picture" is as wide as the file is long; "slow" files wait for the test to let
+// their decode end.
+class BrowseAheadTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "plivora-ahead-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string file(const std::string& name, const std::string& bytes = "12345") {
+        const std::string path = (m_dir / name).string();
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        return path;
+    }
+
+    Picture load(const std::string& path) {
+        ++loads;
+        if (path.ends_with("slow")) {
+            std::unique_lock lock(mutex);
+            slowStarted = true;
+            released.notify_all();
+            released.wait(lock, [&] { return slowReleased; });
+        }
+        if (path.ends_with("bad")) {
+            throw Error(ErrorNumber::InvalidPicture);
+        }
+        return Picture(Image(static_cast<int>(fs::file_size(path)), 1));
+    }
+
+    BrowseAhead::Loader loader() {
+        return [this](const std::string& path) { return load(path); };
+    }
+
+    std::atomic<int> loads = 0;
+    std::mutex mutex;
+    std::condition_variable released;
+    bool slowStarted = false;
+    bool slowReleased = false;
+
+private:
+    fs::path m_dir;
+};
+
+TEST_F(BrowseAheadTest, HandsOverAPlannedPictureOnceWithoutDecodingItAgain) {
+    BrowseAhead ahead(loader());
+    const std::string next = file("next");
+    const std::string previous = file("previous", "123");
+    const std::string bad = file("bad");
+    ahead.plan({next, previous, bad});
+    ahead.waitUntilIdle();
+    EXPECT_EQ(loads, 3);
+
+    const std::optional<Picture> picture = ahead.take(next);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width(), 5);
+    EXPECT_FALSE(ahead.take(next));  // handed over, no longer held
+    EXPECT_FALSE(ahead.take(bad));   // the caller loads it and reports why it fails
+    EXPECT_EQ(ahead.take(previous)->width(), 3);
+    EXPECT_EQ(ahead.hits(), 2);
+    EXPECT_EQ(loads, 3);
+}
+
+TEST_F(BrowseAheadTest, DecodesAChangedFileAfresh) {
+    BrowseAhead ahead(loader());
+    const std::string longer = file("longer");
+    const std::string touched = file("touched");
+    ahead.plan({longer, touched});
+    ahead.waitUntilIdle();
+    std::ofstream(longer, std::ios::app) << "more";
+    const utimbuf past{1000000000, 1000000000};
+    ASSERT_EQ(::utime(touched.c_str(), &past), 0);
+    EXPECT_FALSE(ahead.take(longer));
+    EXPECT_FALSE(ahead.take(touched));
+
+    // Planned again, the changed files are decoded again.
+    ahead.plan({longer, touched});
+    ahead.waitUntilIdle();
+    EXPECT_EQ(loads, 4);
+    EXPECT_EQ(ahead.take(longer)->width(), 9);
+}
+
+TEST_F(BrowseAheadTest, HoldsAtMostThreeAndForgetsThemWhenCleared) {
+    BrowseAhead ahead(loader());
+    const std::string one = file("1");
+    const std::string two = file("2");
+    const std::string three = file("3");
+    const std::string four = file("4");
+    ahead.plan({one, two, three, four});
+    ahead.waitUntilIdle();
+    ahead.plan({two, three, four});  // all held: nothing to decode
+    ahead.waitUntilIdle();
+    EXPECT_EQ(loads, 4);
+    EXPECT_FALSE(ahead.take(one));  // the oldest made room for the fourth
+    EXPECT_TRUE(ahead.take(two));
+    ahead.clear();
+    EXPECT_FALSE(ahead.take(three));
+    EXPECT_FALSE(ahead.take(four));
+}
+
+TEST_F(BrowseAheadTest, NeverMakesTheCallerWaitAndDropsADecodeThatWasCleared) {
+    BrowseAhead ahead(loader());
+    const std::string slow = file("slow");
+    const auto release = [&] {
+        std::lock_guard lock(mutex);
+        slowReleased = true;
+        released.notify_all();
+    };
+    ahead.plan({slow});
+    {
+        std::unique_lock lock(mutex);
+        released.wait(lock, [&] { return slowStarted; });
+    }
+    EXPECT_FALSE(ahead.take(slow));  // still decoding: the caller decodes it itself
+    release();
+    ahead.waitUntilIdle();
+    EXPECT_TRUE(ahead.take(slow));
+
+    slowStarted = false;
+    slowReleased = false;
+    ahead.plan({slow});
+    {
+        std::unique_lock lock(mutex);
+        released.wait(lock, [&] { return slowStarted; });
+    }
+    ahead.clear();  // the folder changed meanwhile
+    release();
+    ahead.waitUntilIdle();
+    EXPECT_FALSE(ahead.take(slow));
+}
+
+}  // namespace
+}  // namespace plivora
