@@ -10,6 +10,7 @@
 #include "app/program.h"
 #include "qt/qt_host.h"
 #include "win/file_system.h"
+#include "win/thumbnail_cache.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -29,7 +30,8 @@ int main(int argc, char* argv[]) {
     plivora::Program program(host,
                              plivora::ProgramPaths{plivora::currentFolder(), programFolder,
                                                    QLocale::system().groupSeparator().toStdString(),
-                                                   plivora::settingsFolderFor(programFolder)});
+                                                   plivora::settingsFolderFor(programFolder),
+                                                   plivora::userThumbnailFolder()});
     program.start();
     return QApplication::exec();
 }

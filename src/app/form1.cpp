@@ -10,6 +10,7 @@
 #include "arrange/tiny_mode.h"
 #include "forms/host.h"
 #include "thumbs/form2.h"
+#include "win/browse_ahead.h"
 #include "win/error.h"
 #include "win/file_system.h"
 #include "win/picture_loader.h"
@@ -17,7 +18,10 @@
 
 namespace plivora {
 
-Form1::Form1(Program& program) : Form(program.host(), "Form1"), m_program(program) {
+Form1::Form1(Program& program)
+    : Form(program.host(), "Form1"),
+      m_program(program),
+      m_browseAhead(std::make_unique<BrowseAhead>(LoadPicture)) {
     placeControls();
     // The lists start on the program's current folder. A folder that cannot be shown leaves them
     // on the process's own current folder.
@@ -350,6 +354,7 @@ void Form1::Dir1_Click() {
 
 void Form1::File1_PathChange() {
     m_program.endPageFill();
+    m_browseAhead->clear();
     Form2& thumbnails = m_program.form2();
     thumbnails.cmdPrevious.setVisible(false);
     thumbnails.cmdNextPage.setVisible(false);

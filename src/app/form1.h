@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "forms/command_button.h"
@@ -21,6 +22,7 @@
 
 namespace plivora {
 
+class BrowseAhead;
 class Program;
 
 // The main window: start-up, shutdown and the settings file; the drive, folder and file lists
@@ -108,6 +110,10 @@ public:
     void imgShow_MouseDown(int button, int shift, float x, float y);
     Bool16 blLogoHover = kFalse;
 
+    // Browsing ahead: while a picture chosen in the file list is on show, the pictures of the
+    // entries beside it are decoded on another thread where the host allows it.
+    BrowseAhead& browseAhead() { return *m_browseAhead; }
+
     // Thumbnails: "View All" starts afresh; ViewAllImages builds one page of the thumbnail window.
     void cmdViewAll_Click();
     void ViewAllImages();
@@ -137,10 +143,13 @@ private:
     void rememberFolderOnDrive();
     void placeAtTopRight();
     bool isDriveRootPath(const std::string& path) const;
+    Picture loadListPicture(const std::string& fullName);
+    void planBrowseAhead();
 
     Program& m_program;
     // Each drive's current folder, by drive root (with its trailing '/').
     std::map<std::string, std::string> m_folderOnDrive;
+    std::unique_ptr<BrowseAhead> m_browseAhead;
 };
 
 }  // namespace plivora

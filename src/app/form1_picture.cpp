@@ -25,6 +25,7 @@ std::string pixelDimensions(const ImageControl& shadow) {
 
 void Form1::File1_Click() {
     ShowListFile();
+    planBrowseAhead();
 }
 
 void Form1::ShowListFile() {
@@ -47,7 +48,7 @@ void Form1::showListFile(const std::string& folder, const std::string& name) {
     lblErrorMessage.setVisible(false);
     Form2& thumbnails = program.form2();
     try {
-        thumbnails.imgShadow.setPicture(LoadPicture(fullName));
+        thumbnails.imgShadow.setPicture(loadListPicture(fullName));
     } catch (const Error& error) {
         if (error.number() == ErrorNumber::FileNotFound) {
             program.form11().AnswerOk("File not found, " + errorText(error));

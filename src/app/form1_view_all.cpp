@@ -8,8 +8,9 @@
 #include "thumbs/form2.h"
 #include "thumbs/module1.h"
 #include "win/error.h"
-#include "win/picture_loader.h"
+#include "win/image_scale.h"
 #include "win/picture_prefetcher.h"
+#include "win/thumbnail_cache.h"
 
 #include <algorithm>
 #include <vector>
@@ -119,7 +120,13 @@ void Form1::ViewAllImages() {
     for (int i = first; i <= last; ++i) {
         planned.push_back(p.sCurPath + File1.list(i - 1));
     }
-    PicturePrefetcher pictures(std::move(planned), host().allowsBackgroundWork(), LoadPicture);
+    // Each picture comes through the desktop's thumbnail cache: one whose thumbnail was made
+    // before is not decoded at all.
+    const ThumbnailCache& cache = p.thumbnailCache();
+    PicturePrefetcher pictures(
+        std::move(planned), host().allowsBackgroundWork(), [&cache](const std::string& path) {
+            return cache.loadPicture(path, kThumbnailPixels, kThumbnailPixels);
+        });
 
     // The loop's end is taken once; the entries are read at each position, as they are then (the
     // handlers that DoEvents runs may change the list under a page fill). A folder change ends the
@@ -137,8 +144,17 @@ void Form1::ViewAllImages() {
             loaded = true;
         });
         if (loaded) {
-            errors.run([&] { thumbs.ilNormal.add(key, thumbs.imgShadow.picture()); });
-            errors.run([&] { pageIcons.add(key, thumbs.imgShadow.picture()); });
+            // Scaled once for both lists.
+            Image icon;
+            errors.run([&] {
+                icon = scaleImage(
+                    thumbs.imgShadow.picture().imageForSize(kThumbnailPixels, kThumbnailPixels),
+                    kThumbnailPixels, kThumbnailPixels);
+            });
+            if (!errors.hasError()) {
+                errors.run([&] { thumbs.ilNormal.addImage(key, icon); });
+                errors.run([&] { pageIcons.addImage(key, std::move(icon)); });
+            }
         }
         if (errors.hasError()) {
             for (ImageList* icons : {&thumbs.ilNormal, &pageIcons}) {

@@ -7,10 +7,15 @@
 #include "forms/host.h"
 #include "thumbs/form2.h"
 #include "thumbs/form4.h"
+#include "win/picture_loader.h"
+#include "win/thumbnail_cache.h"
 
 namespace plivora {
 
-Program::Program(Host& host, ProgramPaths paths) : m_host(host), m_paths(std::move(paths)) {
+Program::Program(Host& host, ProgramPaths paths)
+    : m_host(host),
+      m_paths(std::move(paths)),
+      m_thumbnailCache(std::make_unique<ThumbnailCache>(m_paths.thumbnailFolder, LoadPicture)) {
     // An error that a handler lets out reaches the user in the program's own warning box.
     m_host.setWarningBox([this](const std::string& message) { form11().AnswerOk(message); });
 }

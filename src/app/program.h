@@ -17,6 +17,7 @@ class Form3;
 class Form4;
 class Form5;
 class Form11;
+class ThumbnailCache;
 
 // Where the program runs: the process's current folder and the program's own folder. The real
 // program takes them from the process; tests give their own.
@@ -27,6 +28,8 @@ struct ProgramPaths {
     std::string thousandsSeparator;
     // The folder of the settings file; the program's folder when empty.
     std::string settingsFolder{};
+    // The desktop's thumbnail cache ("$XDG_CACHE_HOME/thumbnails"); none when empty.
+    std::string thumbnailFolder{};
 };
 
 // The program: its host, the program-wide state that the windows share (under the names the
@@ -41,6 +44,8 @@ public:
 
     Host& host() const { return m_host; }
     const ProgramPaths& paths() const { return m_paths; }
+    // The thumbnail window's pictures come through it (it loads them itself when it is off).
+    const ThumbnailCache& thumbnailCache() const { return *m_thumbnailCache; }
 
     // Creates, loads and shows the main window. Closing it ends the program.
     void start();
@@ -101,6 +106,7 @@ private:
 
     Host& m_host;
     ProgramPaths m_paths;
+    std::unique_ptr<ThumbnailCache> m_thumbnailCache;
     std::unique_ptr<Form1> m_form1;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;

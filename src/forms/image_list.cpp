@@ -4,6 +4,8 @@
 #include "win/error.h"
 #include "win/image_scale.h"
 
+#include <utility>
+
 namespace plivora {
 
 ImageList::ImageList(Form& form, std::string name)
@@ -20,6 +22,20 @@ void ImageList::add(const std::string& key, const Picture& picture) {
     }
     m_entries.push_back({key, scaleImage(picture.imageForSize(m_imageWidth, m_imageHeight),
                                          m_imageWidth, m_imageHeight)});
+}
+
+void ImageList::addImage(const std::string& key, Image image) {
+    if (contains(key)) {
+        throw Error(35602, "Key is not unique in collection");
+    }
+    if (image.isNull()) {
+        throw Error(ErrorNumber::InvalidPicture);
+    }
+    if (image.width != m_imageWidth || image.height != m_imageHeight) {
+        image = scaleImage(image, m_imageWidth, m_imageHeight);
+    }
+    m_entries.push_back({key, std::move(image)});
+    ++m_revision;
 }
 
 bool ImageList::contains(const std::string& key) const {

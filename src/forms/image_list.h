@@ -26,6 +26,9 @@ public:
     void setImageHeight(int pixels) { m_imageHeight = pixels; }
 
     void add(const std::string& key, const Picture& picture);
+    // Adds pixels that are already imageWidth x imageHeight as they are (a thumbnail scaled once
+    // for several lists); pixels of another size are scaled.
+    void addImage(const std::string& key, Image image);
     bool contains(const std::string& key) const;
     const Entry* find(const std::string& key) const;
     void clear();

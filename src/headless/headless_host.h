@@ -50,6 +50,10 @@ public:
     int doEventsCalls() const { return m_doEventsCalls; }
     // The deepest DoEvents ran inside other DoEvents calls (1 when none ever nested).
     int deepestDoEvents() const { return m_deepestDoEvents; }
+    // Everything runs in turn unless a test or benchmark lets work run on other threads as the
+    // Qt host does (decoding a page's next pictures, browsing ahead).
+    bool allowsBackgroundWork() const override { return m_backgroundWork; }
+    void setBackgroundWork(bool allowed) { m_backgroundWork = allowed; }
     // Queues a user action for the next DoEvents.
     void postAction(std::function<void()> action) { m_actions.push_back(std::move(action)); }
     void beep() override { ++m_beeps; }
@@ -121,6 +125,7 @@ private:
     int m_doEventsCalls = 0;
     int m_doEventsDepth = 0;
     int m_deepestDoEvents = 0;
+    bool m_backgroundWork = false;
     int m_beeps = 0;
     bool m_quit = false;
     std::string m_menuChoice;

@@ -45,7 +45,8 @@ protected:
     }
 
     Program& start() {
-        program = std::make_unique<Program>(host, ProgramPaths{picturesDir, appDir, ","});
+        program = std::make_unique<Program>(
+            host, ProgramPaths{picturesDir, appDir, ",", std::string(), thumbnailFolder});
         program->start();
         return *program;
     }
@@ -68,6 +69,7 @@ protected:
     std::string root;
     std::string appDir;
     std::string picturesDir;
+    std::string thumbnailFolder;  // no thumbnail cache unless a test sets one
 };
 
 }  // namespace plivora
