@@ -9,7 +9,8 @@
 #
 # Goals, for the load and for the click: at most 1.2 x the time of `djpeg -scale 1/8`, at least
 # 2 x faster than decoding the whole picture and fitting it, and under 25 MB of memory added by
-# showing a 24 MP picture.
+# showing a 24 MP picture. A click on a picture that was decoded ahead (browsing through the list)
+# takes at most 0.2 x the time of `djpeg -scale 1/8`.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -115,16 +116,30 @@ for size in 12 24; do
     "$(ratio "$ours_cpu" "${djpeg_cpu[$size]}")" "$(ratio "$full_wall" "$ours_wall")"
 done
 
+echo
+echo "A click on a picture decoded ahead: the host allows background work as the Qt host does;"
+echo "before each timed click the entry beside the file was clicked and its neighbours decoded."
+printf '%-6s %14s %14s %14s %14s\n' picture "djpeg 1/8" "click ahead" "ahead/djpeg" "(CPU)"
+for size in 12 24; do
+  read -r ours_wall ours_cpu < <(bench_ms "$work/click.csv" "File1_ClickAhead/${size}MP")
+  printf '%-6s %14s %14s %14s %14s\n' "${size} MP" "${djpeg_wall[$size]}/${djpeg_cpu[$size]}" \
+    "$ours_wall/$ours_cpu" "$(ratio "$ours_wall" "${djpeg_wall[$size]}")" \
+    "$(ratio "$ours_cpu" "${djpeg_cpu[$size]}")"
+done
+
 idle=$(peak_kb "$bench" --idle)
 loaded=$(peak_kb "$bench" --load-once="$work/24mp.jpg")
 djpeg_peak=$(peak_kb djpeg -scale 1/8 -outfile /dev/null "$work/24mp.jpg")
 echo
 click_idle=$(peak_kb "$click" --idle="$work")
 clicked=$(peak_kb "$click" --click-once="$work/24mp.jpg")
+clicked_ahead=$(peak_kb "$click" --click-once-ahead="$work/24mp.jpg")
 echo
 echo "Peak memory: idle process ${idle} kB, after a 24 MP load ${loaded} kB," \
   "added $(((loaded - idle) / 1024)) MB (djpeg -scale 1/8: ${djpeg_peak} kB)"
 echo "Peak memory: program started ${click_idle} kB, after a click on the 24 MP picture" \
   "${clicked} kB, added $(((clicked - click_idle) / 1024)) MB"
+echo "Peak memory: the same with browsing ahead (the 12 MP entry clicked first, the neighbours" \
+  "decoded and held) ${clicked_ahead} kB, $(((clicked_ahead - clicked) / 1024)) MB more"
 echo "Goals: Plivora/djpeg and click/djpeg <= 1.2, full/Plivora and full/click >= 2," \
-  "added memory < 25 MB."
+  "added memory < 25 MB; ahead/djpeg <= 0.2 for 24 MP."

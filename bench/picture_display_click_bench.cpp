@@ -1,6 +1,11 @@
 // Choosing a camera-sized JPEG in the main window's file list: File1_Click on the headless host,
 // from the click until the labels describe the picture.
 //
+// "File1_ClickAhead" is the same click on a host that allows background work as the Qt host
+// does: before each timed click, untimed, the entry beside the file is clicked and its
+// neighbours (the file among them) are decoded ahead; the timed click then shows the picture
+// decoded ahead. The benchmark fails unless every timed click was such a one.
+//
 // "File1_Click" selects the file with File1.setListIndex, which raises the click: the picture is
 // loaded into the thumbnail window's imgShadow (a large JPEG is decoded at load at a reduced
 // scale only), the animated GIF control is asked to load it (it is no GIF), the display area is
@@ -15,6 +20,9 @@
 //   bench_picture_display_click --click-once=FILE
 //       Starts the program in FILE's folder, clicks FILE once, prints the labels and exits: for
 //       timing a whole process and for its peak memory with /usr/bin/time -v.
+//   bench_picture_display_click --click-once-ahead=FILE
+//       The same after a click on the entry beside FILE, with browsing ahead: the peak memory
+//       with the pictures decoded ahead held.
 //   bench_picture_display_click --idle=FOLDER
 //       Starts the program in FOLDER and exits without a click: the peak memory of the program
 //       without a picture on show.
@@ -28,6 +36,7 @@
 #include <QRandomGenerator>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -39,6 +48,7 @@
 #include "app/program.h"
 #include "bench_pictures.h"
 #include "headless/headless_host.h"
+#include "win/browse_ahead.h"
 
 namespace {
 
@@ -61,8 +71,10 @@ std::string makeTempFolder() {
 // the settings file), as the real program starts.
 class ProgramInFolder {
 public:
-    explicit ProgramInFolder(const std::string& folder) : m_appFolder(makeTempFolder()) {
+    explicit ProgramInFolder(const std::string& folder, bool ahead = false)
+        : m_appFolder(makeTempFolder()) {
         m_host.setDrives({{"/", "/"}});
+        m_host.setBackgroundWork(ahead);
         m_program = std::make_unique<plivora::Program>(
             m_host, plivora::ProgramPaths{folder, m_appFolder, ","});
         m_program->start();
@@ -76,6 +88,9 @@ public:
     ProgramInFolder& operator=(const ProgramInFolder&) = delete;
 
     plivora::Form1& form1() { return m_program->form1(); }
+
+    // The entry beside `index`: the one before it, or after it for the first.
+    int neighbour(int index) { return index > 0 ? index - 1 : index + 1; }
 
     // The index of `name` in File1; -1 when it is not listed.
     int listIndex(const std::string& name) {
@@ -112,16 +127,57 @@ void fileClick(benchmark::State& state, const std::string& path) {
     }
 }
 
-int clickOnce(const std::string& path) {
+void fileClickAhead(benchmark::State& state, const std::string& path) {
     const fs::path file(path);
-    ProgramInFolder program(file.parent_path().string());
+    ProgramInFolder program(file.parent_path().string(), true);
+    plivora::Form1& form = program.form1();
+    const int index = program.listIndex(file.filename().string());
+    if (index < 0 || form.File1.listCount() < 2) {
+        state.SkipWithError("the file and another are not in the file list");
+        return;
+    }
+    plivora::BrowseAhead& ahead = form.browseAhead();
+    std::int64_t timedHits = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.File1.setListIndex(program.neighbour(index));
+        ahead.waitUntilIdle();
+        const int hitsBefore = ahead.hits();
+        state.ResumeTiming();
+        form.File1.setListIndex(index);
+        benchmark::DoNotOptimize(form.lblDimension.caption().data());
+        state.PauseTiming();
+        timedHits += ahead.hits() - hitsBefore;
+        ahead.waitUntilIdle();  // the click's own neighbours, so that no decode overlaps the next
+        state.ResumeTiming();
+    }
+    if (timedHits != static_cast<std::int64_t>(state.iterations())) {
+        state.SkipWithError("a timed click decoded its picture");
+    }
+    if (form.lblErrorMessage.isVisible() || form.lblDimension.caption().empty()) {
+        state.SkipWithError("the click did not show the picture");
+    }
+}
+
+int clickOnce(const std::string& path, bool ahead) {
+    const fs::path file(path);
+    ProgramInFolder program(file.parent_path().string(), ahead);
     plivora::Form1& form = program.form1();
     const int index = program.listIndex(file.filename().string());
     if (index < 0) {
         std::fprintf(stderr, "%s is not in the file list\n", path.c_str());
         return 1;
     }
+    if (ahead) {
+        form.File1.setListIndex(program.neighbour(index));
+        form.browseAhead().waitUntilIdle();
+    }
     form.File1.setListIndex(index);
+    form.browseAhead().waitUntilIdle();
+    if (ahead && form.browseAhead().hits() != 1) {
+        std::fprintf(stderr, "%s was not decoded ahead\n", path.c_str());
+        return 1;
+    }
     if (form.lblErrorMessage.isVisible()) {
         std::fprintf(stderr, "%s\n", form.lblErrorMessage.caption().c_str());
         return 1;
@@ -143,7 +199,10 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (arg.substr(0, 13) == "--click-once=") {
-            return clickOnce(std::string(arg.substr(13)));
+            return clickOnce(std::string(arg.substr(13)), false);
+        }
+        if (arg.substr(0, 19) == "--click-once-ahead=") {
+            return clickOnce(std::string(arg.substr(19)), true);
         }
         if (arg.substr(0, 7) == "--jpeg=") {
             files.emplace_back(arg.substr(7));
@@ -161,6 +220,10 @@ int main(int argc, char** argv) {
     for (const std::string& path : files) {
         const std::string name = megapixelName(path);
         benchmark::RegisterBenchmark(("File1_Click/" + name).c_str(), fileClick, path)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->MinTime(2.0);
+        benchmark::RegisterBenchmark(("File1_ClickAhead/" + name).c_str(), fileClickAhead, path)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->MinTime(2.0);

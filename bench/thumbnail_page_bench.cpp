@@ -11,6 +11,10 @@
 // machine that other work shares it includes the time this thread waited for a core.
 // gui_thread_cpu_ms is the CPU time of the clicking thread per page: all of the work in the first
 // mode, what is left to the window's thread in the second.
+// "ViewAll/DecodeAheadColdCache" and "ViewAll/DecodeAheadWarmCache" decode ahead as the second
+// does, with the pictures taken through a thumbnail cache in a temporary folder: emptied before
+// each page (untimed), so that every picture is decoded and its entry written, or kept from the
+// first page, so that every thumbnail comes from the cache.
 // "LoadPicture" is the loader alone, reading the 60 files at the scale it keeps at load and taking
 // the pixels that a 60 x 60 thumbnail uses, without the windows.
 //
@@ -18,10 +22,11 @@
 //   bench_thumbnail_page [--folder=DIR] [benchmark flags]
 //       DIR holds the pictures (only they: every file in it is listed). Without --folder, 60
 //       JPEGs of 4000 x 3000 pixels are made in a temporary folder first.
-//   bench_thumbnail_page --page-once=DIR [--ahead]
-//       Starts the program in DIR, builds the first page once (decoding ahead with --ahead),
-//       prints the page's time and the longest time without DoEvents in ms, and exits: for
-//       timing whole processes in turn with other tools.
+//   bench_thumbnail_page --page-once=DIR [--ahead] [--cache=CACHE]
+//       Starts the program in DIR, builds the first page once (decoding ahead with --ahead,
+//       through the thumbnail cache in the folder CACHE with --cache), prints the page's time and
+//       the longest time without DoEvents in ms, and exits: for timing whole processes in turn
+//       with other tools.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -76,9 +81,8 @@ double threadCpuMs() {
 // event loop was not served.
 class TimedHost : public plivora::HeadlessHost {
 public:
-    explicit TimedHost(bool background) : m_background(background) {}
+    explicit TimedHost(bool background) { setBackgroundWork(background); }
 
-    bool allowsBackgroundWork() const override { return m_background; }
     void doEvents() override {
         mark();
         HeadlessHost::doEvents();
@@ -108,7 +112,6 @@ private:
         m_last = now;
     }
 
-    bool m_background;
     bool m_timing = false;
     Clock::time_point m_last = Clock::now();
     Clock::duration m_longest{};
@@ -118,11 +121,11 @@ private:
 // settings file), as the real program starts.
 class ProgramInFolder {
 public:
-    ProgramInFolder(const std::string& folder, bool background)
+    ProgramInFolder(const std::string& folder, bool background, const std::string& cache = "")
         : m_host(background), m_appFolder(makeTempFolder()) {
         m_host.setDrives({{"/", "/"}});
         m_program = std::make_unique<plivora::Program>(
-            m_host, plivora::ProgramPaths{folder, m_appFolder, ","});
+            m_host, plivora::ProgramPaths{folder, m_appFolder, ",", "", cache});
         m_program->start();
     }
     ~ProgramInFolder() {
@@ -161,8 +164,11 @@ bool pageComplete(plivora::Program& program) {
     return true;
 }
 
-void viewAll(benchmark::State& state, const std::string& folder, bool background) {
-    ProgramInFolder run(folder, background);
+enum class Cache { None, Cold, Warm };
+
+void viewAll(benchmark::State& state, const std::string& folder, bool background, Cache cache) {
+    const std::string cacheFolder = cache == Cache::None ? "" : makeTempFolder();
+    ProgramInFolder run(folder, background, cacheFolder);
     plivora::Form1& form = run.program().form1();
     if (form.File1.listCount() < kPagePictures) {
         state.SkipWithError("the folder holds fewer than 60 files");
@@ -173,6 +179,11 @@ void viewAll(benchmark::State& state, const std::string& folder, bool background
     form.cmdViewAll_Click();
     double guiThreadCpuMs = 0;
     for (auto _ : state) {
+        if (cache == Cache::Cold) {
+            state.PauseTiming();
+            fs::remove_all(cacheFolder);
+            state.ResumeTiming();
+        }
         const double cpuBefore = threadCpuMs();
         run.host().startClick();
         form.cmdViewAll_Click();
@@ -188,6 +199,9 @@ void viewAll(benchmark::State& state, const std::string& folder, bool background
     state.counters["longest_gap_ms"] = run.host().longestGapMs();
     state.counters["gui_thread_cpu_ms"] = guiThreadCpuMs / static_cast<double>(state.iterations());
     state.counters["pictures"] = kPagePictures;
+    if (!cacheFolder.empty()) {
+        fs::remove_all(cacheFolder);
+    }
 }
 
 void loadPicture(benchmark::State& state, const std::vector<std::string>& paths) {
@@ -263,8 +277,8 @@ std::vector<std::string> filesIn(const std::string& folder) {
 
 // Starts the program in `folder`, builds the first page once and prints the page's time and the
 // longest time without DoEvents, in ms.
-int buildPageOnce(const std::string& folder, bool background) {
-    ProgramInFolder run(folder, background);
+int buildPageOnce(const std::string& folder, bool background, const std::string& cache) {
+    ProgramInFolder run(folder, background, cache);
     plivora::Form1& form = run.program().form1();
     const Clock::time_point start = Clock::now();
     run.host().startClick();
@@ -284,6 +298,7 @@ int buildPageOnce(const std::string& folder, bool background) {
 int main(int argc, char** argv) {
     std::string folder;
     std::string pageOnce;
+    std::string cache;
     bool ahead = false;
     std::vector<char*> rest;
     for (int i = 0; i < argc; ++i) {
@@ -292,6 +307,8 @@ int main(int argc, char** argv) {
             folder = std::string(arg.substr(9));
         } else if (arg.substr(0, 12) == "--page-once=") {
             pageOnce = std::string(arg.substr(12));
+        } else if (arg.substr(0, 8) == "--cache=") {
+            cache = std::string(arg.substr(8));
         } else if (arg == "--ahead") {
             ahead = true;
         } else {
@@ -300,7 +317,7 @@ int main(int argc, char** argv) {
     }
 
     if (!pageOnce.empty()) {
-        return buildPageOnce(pageOnce, ahead);
+        return buildPageOnce(pageOnce, ahead, cache);
     }
 
     fs::path generated;
@@ -320,16 +337,21 @@ int main(int argc, char** argv) {
         }
     }
 
-    benchmark::RegisterBenchmark("ViewAll/OneCore", viewAll, folder, false)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->MeasureProcessCPUTime()
-        ->MinTime(3.0);
-    benchmark::RegisterBenchmark("ViewAll/DecodeAhead", viewAll, folder, true)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->MeasureProcessCPUTime()
-        ->MinTime(3.0);
+    const struct {
+        const char* name;
+        bool background;
+        Cache cache;
+    } pages[] = {{"ViewAll/OneCore", false, Cache::None},
+                 {"ViewAll/DecodeAhead", true, Cache::None},
+                 {"ViewAll/DecodeAheadColdCache", true, Cache::Cold},
+                 {"ViewAll/DecodeAheadWarmCache", true, Cache::Warm}};
+    for (const auto& page : pages) {
+        benchmark::RegisterBenchmark(page.name, viewAll, folder, page.background, page.cache)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->MeasureProcessCPUTime()
+            ->MinTime(3.0);
+    }
     benchmark::RegisterBenchmark("LoadPicture", loadPicture, files)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()
