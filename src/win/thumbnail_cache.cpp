@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QSize>
 #include <QString>
 
 #include <algorithm>
@@ -67,27 +68,31 @@ QString qPath(const std::string& path) {
 }
 
 // An entry that belongs to the file: a PNG that decodes, no larger than its folder allows
-// (maxSidePx 0: any size), whose Thumb::URI and Thumb::MTime name the file as it is now, and
-// whose Thumb::Size, when present, is the file's length. A null image otherwise; a missing,
+// (maxSidePx 0: any folder's size), whose Thumb::URI and Thumb::MTime name the file as it is now,
+// and whose Thumb::Size, when present, is the file's length. A null image otherwise; a missing,
 // unreadable, damaged, foreign or outdated entry is an ordinary outcome that only means the
 // picture is decoded.
 QImage readValidEntry(const std::string& entryPath, const std::string& uri, const FileStamp& stamp,
                       int maxSidePx) {
     QImageReader reader(qPath(entryPath), "png");
     reader.setAutoTransform(false);
-    const QImage image = reader.read();
-    if (image.isNull()) {
+    // The size is checked before any pixels are read: no entry is larger than the largest folder
+    // allows, whatever a damaged or hostile file claims.
+    const int limit = maxSidePx > 0 ? maxSidePx : kFlavours.back().sidePx;
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > limit || size.height() > limit) {
         return QImage();
     }
-    if (maxSidePx > 0 && (image.width() > maxSidePx || image.height() > maxSidePx)) {
+    const QImage image = reader.read();
+    if (image.isNull() || image.size() != size) {
         return QImage();
     }
     if (image.text(QStringLiteral("Thumb::URI")).toStdString() != uri ||
         parseCount(image.text(QStringLiteral("Thumb::MTime"))) != stamp.mtimeSeconds) {
         return QImage();
     }
-    const QString size = image.text(QStringLiteral("Thumb::Size"));
-    if (!size.isEmpty() && parseCount(size) != stamp.size) {
+    const QString length = image.text(QStringLiteral("Thumb::Size"));
+    if (!length.isEmpty() && parseCount(length) != stamp.size) {
         return QImage();
     }
     return image;
