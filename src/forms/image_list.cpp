@@ -35,7 +35,6 @@ void ImageList::addImage(const std::string& key, Image image) {
         image = scaleImage(image, m_imageWidth, m_imageHeight);
     }
     m_entries.push_back({key, std::move(image)});
-    ++m_revision;
 }
 
 bool ImageList::contains(const std::string& key) const {
