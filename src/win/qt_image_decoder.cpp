@@ -121,15 +121,4 @@ Image decodePngWithQt(const PictureInput& input) {
     return toImage(decoded);
 }
 
-void readJpegSize(const PictureInput& input, int& widthPx, int& heightPx) {
-    ReadSession session(input, PictureFormat::Jpeg);
-    const QSize header = session.reader().size();
-    if (!header.isValid()) {
-        throw Error(ErrorNumber::InvalidPicture);
-    }
-    checkPictureSize(header.width(), header.height());
-    widthPx = header.width();
-    heightPx = header.height();
-}
-
 }  // namespace plivora

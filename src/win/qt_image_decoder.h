@@ -12,8 +12,4 @@ namespace plivora {
 // than kMaxPicturePixels, and the errors of PictureInput::open.
 Image decodePngWithQt(const PictureInput& input);
 
-// The natural size of a JPEG as decodeWithQt reports it, read from the header alone. Throws Error
-// 481 when no size can be read, 7 when it is too large, and the errors of PictureInput::open.
-void readJpegSize(const PictureInput& input, int& widthPx, int& heightPx);
-
 }  // namespace plivora

@@ -30,7 +30,6 @@
 #include "win/image_scale.h"
 #include "win/picture_input.h"
 #include "win/picture_loader.h"
-#include "win/qt_image_decoder.h"
 
 namespace plivora {
 namespace {
@@ -103,49 +102,30 @@ struct Size {
     int height = 0;
 };
 
-// The picture's natural size for an entry: from its Thumb::Image::Width and ::Height keys, or,
-// without them, from a JPEG's header (the loader reads the other formats' sizes only as it
-// decodes them). An entry whose shape contradicts the size (beyond the rounding of one thumbnail
-// pixel each way) is not trusted: it shows the picture otherwise than the loader does.
-std::optional<Size> naturalSize(const QImage& entry, const std::string& path) {
-    const QString widthKey = entry.text(QStringLiteral("Thumb::Image::Width"));
-    const QString heightKey = entry.text(QStringLiteral("Thumb::Image::Height"));
-    long long width = 0;
-    long long height = 0;
-    if (!widthKey.isEmpty() || !heightKey.isEmpty()) {
-        const std::optional<std::int64_t> w = parseCount(widthKey);
-        const std::optional<std::int64_t> h = parseCount(heightKey);
-        if (!w || !h) {
-            return std::nullopt;
-        }
-        width = *w;
-        height = *h;
-    } else {
-        try {
-            const PictureInput input = PictureInput::fromFile(path);
-            if (input.format() != PictureFormat::Jpeg) {
-                return std::nullopt;
-            }
-            int w = 0;
-            int h = 0;
-            readJpegSize(input, w, h);
-            width = w;
-            height = h;
-        } catch (const Error&) {
-            return std::nullopt;  // the loader will say what is wrong with the file
-        }
+// The picture's natural size for an entry, from its Thumb::Image::Width and ::Height keys. An
+// entry without them is not used: the size the loader reports (an EXIF orientation applied, a
+// GIF's first image) can only be had by decoding. An entry whose shape contradicts the size
+// (beyond the rounding of one thumbnail pixel each way) is not trusted either: it shows the
+// picture otherwise than the loader does.
+std::optional<Size> naturalSize(const QImage& entry) {
+    const std::optional<std::int64_t> width =
+        parseCount(entry.text(QStringLiteral("Thumb::Image::Width")));
+    const std::optional<std::int64_t> height =
+        parseCount(entry.text(QStringLiteral("Thumb::Image::Height")));
+    if (!width || !height) {
+        return std::nullopt;
     }
     try {
-        checkPictureSize(width, height);
+        checkPictureSize(*width, *height);
     } catch (const Error&) {
         return std::nullopt;  // a size the loader would refuse
     }
-    const long long skew = static_cast<long long>(entry.width()) * height -
-                           static_cast<long long>(entry.height()) * width;
-    if (std::llabs(skew) > width + height) {
+    const long long skew = static_cast<long long>(entry.width()) * *height -
+                           static_cast<long long>(entry.height()) * *width;
+    if (std::llabs(skew) > *width + *height) {
         return std::nullopt;
     }
-    return Size{static_cast<int>(width), static_cast<int>(height)};
+    return Size{static_cast<int>(*width), static_cast<int>(*height)};
 }
 
 Image toImage(const QImage& decoded) {
@@ -487,7 +467,7 @@ Picture ThumbnailCache::loadPicture(const std::string& path, int widthPx, int he
             continue;
         }
         hasNormalEntry = hasNormalEntry || flavour.sidePx == kNormalThumbnailPx;
-        const std::optional<Size> natural = naturalSize(entry, path);
+        const std::optional<Size> natural = naturalSize(entry);
         if (!natural || entry.width() < std::min(widthPx, natural->width) ||
             entry.height() < std::min(heightPx, natural->height)) {
             continue;  // too small for the request, or not trusted: a larger one may serve

@@ -152,23 +152,28 @@ TEST_F(ThumbnailCacheTest, UsesAnotherProgramsValidEntries) {
     QImage small(128, 96, QImage::Format_RGB32);
     small.fill(Qt::green);
 
-    // A "large" entry with the size keys; then a "normal" one without them, whose size is read
-    // from the JPEG's header.
+    // A "large" entry with the size keys serves; a "normal" one without them does not (only a
+    // decode tells the size the loader reports), and is left for its maker.
     writeEntry(entryPath("large", path), small.scaled(256, 192),
                {{QStringLiteral("Thumb::URI"), uri},
                 {QStringLiteral("Thumb::MTime"), mtime},
                 {QStringLiteral("Thumb::Image::Width"), QStringLiteral("400")},
                 {QStringLiteral("Thumb::Image::Height"), QStringLiteral("300")}});
     Picture picture = cache().loadPicture(path, 60, 60);
+    EXPECT_EQ(picture.width(), 400);
+    EXPECT_EQ(picture.height(), 300);
     EXPECT_EQ(picture.imageForSize(60, 60).width, 256);
     EXPECT_EQ(picture.imageForSize(60, 60).pixel(5, 5), 0xFF00FF00u);
+    EXPECT_EQ(loads, 0);
+    fs::remove(entryPath("large", path));
     writeEntry(entryPath("normal", path), small,
                {{QStringLiteral("Thumb::URI"), uri}, {QStringLiteral("Thumb::MTime"), mtime}});
     picture = cache().loadPicture(path, 60, 60);
     EXPECT_EQ(picture.width(), 400);
-    EXPECT_EQ(picture.height(), 300);
-    EXPECT_EQ(picture.imageForSize(60, 60).width, 128);
-    EXPECT_EQ(loads, 0);
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(
+        QImage(QString::fromStdString(entryPath("normal", path))).text(QStringLiteral("Software")),
+        QString());
 }
 
 TEST_F(ThumbnailCacheTest, IgnoresAnEntryThatDoesNotMatchTheFile) {
