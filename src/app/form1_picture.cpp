@@ -14,11 +14,8 @@ namespace plivora {
 
 namespace {
 
-// "640 x 480": the natural size in pixels, taken from the picture itself, so that a screen
-// whose twips per pixel is not a whole number never turns a whole pixel into "82.00001".
 std::string pixelDimensions(const ImageControl& shadow) {
-    const Picture& picture = shadow.picture();
-    return std::to_string(picture.width()) + " x " + std::to_string(picture.height());
+    return pixelSizeText(shadow.picture().width(), shadow.picture().height());
 }
 
 }  // namespace

@@ -165,8 +165,8 @@ void Form1::ViewAllImages() {
             errors.clear();
         }
         const std::string text =
-            key + "\r\n" + formatSingle(thumbs.imgShadow.width() / host().twipsPerPixelX()) +
-            " x " + formatSingle(thumbs.imgShadow.height() / host().twipsPerPixelY());
+            key + "\r\n" +
+            pixelSizeText(thumbs.imgShadow.picture().width(), thumbs.imgShadow.picture().height());
         errors.run([&] { thumbs.lvMain.setIcons(&thumbs.ilNormal); });
         errors.run([&] { thumbs.lvMain.addItem(text, key); });
         errors.run([&] { page.setIcons(&pageIcons); });

@@ -46,4 +46,8 @@ std::string localeThousandsSeparator() {
     return separator;
 }
 
+std::string pixelSizeText(int width, int height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
 }  // namespace plivora

@@ -13,6 +13,11 @@ std::string formatSingle(float value);
 // no leading zeros, so 0 gives "".
 std::string formatThousands(std::int64_t value, const std::string& separator);
 
+// "640 x 480": a picture's size in whole pixels, as the dimension label and a thumbnail's text
+// show it. It comes from the picture itself, so a screen whose twips per pixel is not a whole
+// number never turns a whole pixel into "82.00001".
+std::string pixelSizeText(int width, int height);
+
 // The thousands separator of the user's locale (from the environment), "" for the C locale.
 std::string localeThousandsSeparator();
 

@@ -119,13 +119,15 @@ TEST_F(PictureDisplayTest, ADroppedGifIsShownEverywhereAndUnidentifiedClearsTheA
     EXPECT_EQ(f.AnimatedGifCtl1.engine().NumberofFrames(), 0);
 }
 
-// At 110 DPI a pixel is 13.0909 twips; the label still reads whole pixels.
+// At 110 DPI a pixel is 13.0909 twips; the label and the thumbnail text still read whole pixels.
 TEST_F(PictureDisplayTest, TheDimensionLabelReadsWholePixelsAtAnyResolution) {
     host.setTwipsPerPixel(1440.0f / 110.0f);
     writeBmp(picturesDir + "/a.bmp", 82, 13);
     start();
     form1().File1.setListIndex(0);
     EXPECT_EQ(form1().lblDimension.caption(), "82 x 13");
+    form1().cmdViewAll.raiseClick();
+    EXPECT_EQ(program->form2().lvMain.items().at(0).text, "a.bmp\r\n82 x 13");
 }
 
 TEST_F(PictureDisplayTest, AFileThatIsNotAPictureShowsThePlaceholderAndTheUnidentifiedText) {
