@@ -1,5 +1,11 @@
 #include "app/program.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <optional>
+
 #include "app/form1.h"
 #include "app/form11.h"
 #include "app/form5.h"
@@ -7,6 +13,8 @@
 #include "forms/host.h"
 #include "thumbs/form2.h"
 #include "thumbs/form4.h"
+#include "win/error.h"
+#include "win/file_system.h"
 #include "win/picture_loader.h"
 #include "win/thumbnail_cache.h"
 
@@ -44,8 +52,70 @@ Program::~Program() {
     m_form1.reset();
 }
 
+namespace {
+
+// What the path named at start-up turned out to be, found before any window exists.
+struct OpenTarget {
+    std::string folder;  // where the lists start; empty: the current folder
+    std::string file;    // the full name of the file to show; empty: none
+    std::optional<Error> error;
+};
+
+OpenTarget examineOpenPath(const std::string& path, const std::string& currentFolder) {
+    std::filesystem::path full(path);
+    if (full.is_relative()) {
+        full = std::filesystem::path(currentFolder) / full;
+    }
+    const std::string name = normalizeFolder(full.lexically_normal().string());
+    if (isFolder(name)) {
+        if (!isReadableFolder(name)) {
+            return {{}, {}, Error(ErrorNumber::PermissionDenied)};
+        }
+        return {name, {}, std::nullopt};
+    }
+    if (!fileExists(name)) {
+        return {{}, {}, Error(ErrorNumber::FileNotFound)};
+    }
+    if (::access(name.c_str(), R_OK) != 0) {
+        return {{},
+                {},
+                Error(errno == EACCES ? ErrorNumber::PermissionDenied
+                                      : ErrorNumber::PathFileAccessError)};
+    }
+    return {normalizeFolder(name.substr(0, name.rfind('/') + 1)), name, std::nullopt};
+}
+
+}  // namespace
+
 void Program::start() {
+    OpenTarget target;
+    if (!m_paths.openPath.empty()) {
+        target = examineOpenPath(m_paths.openPath, m_paths.currentFolder);
+    }
+    // The main window's lists start on the current folder: the named folder takes its place.
+    if (!target.folder.empty()) {
+        m_paths.currentFolder = target.folder;
+    }
     form1().show();
+    if (target.error) {
+        form11().AnswerOk("Cannot open " + m_paths.openPath + "\r" + errorText(*target.error));
+    } else if (!target.file.empty()) {
+        showStartFile(target.file);
+    }
+}
+
+void Program::showStartFile(const std::string& fullName) {
+    Form1& main = form1();
+    const std::string name = fullName.substr(fullName.rfind('/') + 1);
+    const std::vector<std::string>& entries = main.File1.entries();
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        if (entries[index] == name) {
+            main.File1.setListIndex(static_cast<int>(index));
+            return;
+        }
+    }
+    // A file the list leaves out (another extension, a hidden name) is shown as a drop of it is.
+    main.File1.raiseOLEDragDrop(DropData{std::vector<std::string>{fullName}});
 }
 
 void Program::endPageFill() {

@@ -30,6 +30,9 @@ struct ProgramPaths {
     std::string settingsFolder{};
     // The desktop's thumbnail cache ("$XDG_CACHE_HOME/thumbnails"); none when empty.
     std::string thumbnailFolder{};
+    // The file or folder named on the command line, empty for none; a relative path is taken
+    // from currentFolder.
+    std::string openPath{};
 };
 
 // The program: its host, the program-wide state that the windows share (under the names the
@@ -47,7 +50,10 @@ public:
     // The thumbnail window's pictures come through it (it loads them itself when it is off).
     const ThumbnailCache& thumbnailCache() const { return *m_thumbnailCache; }
 
-    // Creates, loads and shows the main window. Closing it ends the program.
+    // Creates, loads and shows the main window. Closing it ends the program. A folder named in
+    // openPath is where the lists start; a file is shown as a click on it in the file list shows
+    // it, or as a drop of it does when the list leaves it out. A path that cannot be opened is
+    // reported in a warning box and the lists start on the current folder.
     void start();
 
     Form1& form1();
@@ -103,6 +109,7 @@ public:
 
 private:
     void dropClosedWarningWindows();
+    void showStartFile(const std::string& fullName);
 
     Host& m_host;
     ProgramPaths m_paths;

@@ -601,7 +601,9 @@ class Plivora:
     def settings_file(self):
         return os.path.join(os.path.dirname(self.program), "qeliv.ini")
 
-    def start(self):
+    def start(self, args=(), env_changes=None):
+        """Starts the program with command-line arguments; env_changes sets variables of its
+        environment, or removes those given as None."""
         env = dict(self.desktop.env)
         env.update(
             {
@@ -613,9 +615,14 @@ class Plivora:
                 "UBSAN_OPTIONS": "print_stacktrace=1:halt_on_error=1",
             }
         )
+        for name, value in (env_changes or {}).items():
+            if value is None:
+                env.pop(name, None)
+            else:
+                env[name] = value
         self._log = open(self.log_path, "ab")
         self.process = subprocess.Popen(
-            [self.program],
+            [self.program, *args],
             cwd=self.start_folder,
             env=env,
             stdin=subprocess.DEVNULL,
@@ -624,11 +631,11 @@ class Plivora:
             start_new_session=True,
         )
 
-    def wait_main_window(self, timeout=40.0):
+    def wait_main_window(self, title=MAIN_TITLE, timeout=40.0):
         # The first main window that maps; the thumbnail window starts with the same title but
         # is not shown at start.
         return self.desktop.wait_window(
-            "^" + re.escape(self.MAIN_TITLE) + "$", timeout, "the main window to appear"
+            "^" + re.escape(title) + "$", timeout, "the main window to appear"
         )
 
     def wait_exit(self, timeout=20.0):
@@ -638,6 +645,10 @@ class Plivora:
             raise JourneyError(f"the program did not end within {timeout:.0f} s") from None
         self._close_log()
         return code
+
+    def output(self):
+        with open(self.log_path, "rb") as log:
+            return log.read().decode("utf-8", "replace")
 
     def faults(self):
         """Sanitizer and Qt fatal reports in the program's output."""
@@ -663,6 +674,7 @@ def make_pictures(folder, specs):
     os.makedirs(folder, exist_ok=True)
     convert = find_tool("convert")
     for name, args in specs:
+        os.makedirs(os.path.dirname(os.path.join(folder, name)), exist_ok=True)
         subprocess.run(
             [convert, *args, os.path.join(folder, name)], check=True, capture_output=True
         )

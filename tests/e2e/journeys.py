@@ -140,7 +140,7 @@ class Journeys(unittest.TestCase):
 
     # ---- Helpers ----
 
-    def launch(self):
+    def launch(self, args=(), env_changes=None, title=Plivora.MAIN_TITLE):
         run = Plivora(
             self.desktop,
             self.program,
@@ -149,10 +149,10 @@ class Journeys(unittest.TestCase):
             os.path.join(self.shots, f"program-run{len(self.runs) + 1}.log"),
         )
         self.runs.append(run)
-        run.start()
-        window = run.wait_main_window()
+        run.start(args, env_changes)
+        window = run.wait_main_window(title)
         # The first paint follows the map; the title is set before the window is shown.
-        self.desktop.wait_window_name(window, Plivora.MAIN_TITLE)
+        self.desktop.wait_window_name(window, title)
         return run, window
 
     def shot(self, name, image=None):
@@ -722,6 +722,46 @@ class Journeys(unittest.TestCase):
         data, records = settings_records(run.settings_file)
         self.assertEqual(len(data), 2 * SETTINGS_RECORD_LENGTH)
         self.assert_position_record(records[1], main_outer)
+
+    # ---- Journey 6: a picture or a path named on the command line ----
+
+    def test_open_from_command_line(self):
+        desktop = self.desktop
+        make_pictures(
+            self.pictures,
+            [
+                ("first.bmp", ["-size", "40x40", "xc:navy"]),
+                ("trip/sunset.jpg", ["-size", "320x240", "radial-gradient:orange-darkred"]),
+            ],
+        )
+        # A picture in another folder, named relative to the current one, on a Wayland session
+        # whose user chose no platform: the program takes XWayland itself and says so once.
+        sunset = os.path.join(self.pictures, "trip", "sunset.jpg")
+        run, window = self.launch(
+            ["trip/sunset.jpg"],
+            {"WAYLAND_DISPLAY": "wayland-plivora-e2e", "XDG_SESSION_TYPE": "wayland",
+             "QT_QPA_PLATFORM": None},
+            title=sunset,
+        )
+        px, py, pw, _ = PICTURE_AREA
+        picture = desktop.grab_client(window, px, py, pw, ANIMATION[1] - py)
+        reddish = sum(1 for r, g, b in picture.pixels() if r > 120 and b < 90 and r > g + 30)
+        self.assertGreater(reddish / (picture.width * picture.height), 0.9, "the picture area")
+        self.shot("picture-from-command-line")
+        self.close_politely(run, window)
+        self.assertEqual(run.output().count("XWayland"), 1, "the note on the platform")
+
+        # A path that does not exist: a warning box over the main window on its start folder.
+        run, window = self.launch(["no-such-photo.jpg"])
+        warning = desktop.wait_window("^Warning Message$", 10.0, "the warning box")
+        self.shot("missing-path")
+        self.assertTrue(desktop.is_viewable(window))
+        self.assertTrue(desktop.is_viewable(warning))
+        # The start folder's picture is in the file list: a click on its first row shows it.
+        x, y, _, _ = FILE_LIST
+        desktop.click_in(window, x + 30, y + 8)
+        desktop.wait_window_name(window, os.path.join(self.pictures, "first.bmp"))
+        self.close_politely(run, window)
 
 
 def main():

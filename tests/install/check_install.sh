@@ -62,6 +62,9 @@ desktop=$usr/share/applications/$id.desktop
 if [ -f "$desktop" ]; then
     exec_line=$(sed -n 's/^Exec=//p' "$desktop")
     [ -x "$usr/bin/${exec_line%% *}" ] || fail "Exec=$exec_line names no installed program"
+    # A file manager's "Open With" passes the chosen file as one local path (%f): the program
+    # takes one file or folder and no URLs.
+    [ "${exec_line#* }" = "%f" ] || fail "Exec=$exec_line does not pass the chosen file as %f"
     [ "$(sed -n 's/^Icon=//p' "$desktop")" = "$id" ] || fail "Icon= is not $id"
 fi
 
