@@ -48,6 +48,10 @@ public:
     virtual FrameMetrics frameMetrics(const Form& form) const = 0;
     virtual OleColor systemColor(int index) const = 0;  // an RGB value for a system colour index
     virtual int platformId() const = 0;                 // 1: the 95/98 family, 2: NT, other
+    // Device pixels per logical pixel (2 on a doubled screen). Every size the windows use, in
+    // twips and in pixels, is logical; only pictures shrunk for display are made at the device
+    // size, so that they are as sharp as the text beside them.
+    virtual double devicePixelRatio() const { return 1.0; }
 
     // Pointer.
     virtual PixelPoint cursorPos() const = 0;

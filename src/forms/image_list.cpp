@@ -1,6 +1,10 @@
 #include "forms/image_list.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "forms/form.h"
+#include "forms/host.h"
 #include "win/error.h"
 #include "win/image_scale.h"
 
@@ -20,8 +24,10 @@ void ImageList::add(const std::string& key, const Picture& picture) {
     if (picture.isNull()) {
         throw Error(ErrorNumber::InvalidPicture);
     }
-    m_entries.push_back({key, scaleImage(picture.imageForSize(m_imageWidth, m_imageHeight),
-                                         m_imageWidth, m_imageHeight)});
+    const double ratio = std::max(1.0, host().devicePixelRatio());
+    const int width = static_cast<int>(std::lround(m_imageWidth * ratio));
+    const int height = static_cast<int>(std::lround(m_imageHeight * ratio));
+    m_entries.push_back({key, scaleImage(picture.imageForSize(width, height), width, height)});
 }
 
 void ImageList::addImage(const std::string& key, Image image) {

@@ -9,13 +9,14 @@
 
 namespace plivora {
 
-// Pictures kept under text keys, each scaled to the list's image size when it is added. Adding a
-// key that is already there fails with error 35602.
+// Pictures kept under text keys, each scaled to the list's image size when it is added: made at
+// the host's device size, so that the image size stays in logical pixels. Adding a key that is
+// already there fails with error 35602.
 class ImageList : public Control {
 public:
     struct Entry {
         std::string key;
-        Image image;  // imageWidth x imageHeight pixels
+        Image image;  // imageWidth x imageHeight logical pixels, at the device pixel ratio
     };
 
     ImageList(Form& form, std::string name);

@@ -1,6 +1,7 @@
 #include "qt/conversions.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QFile>
 #include <QMimeData>
@@ -119,19 +120,27 @@ QPixmap pictureToPixmap(const Picture& picture) {
     return QPixmap::fromImage(wrapImage(picture.fullImage()));
 }
 
-QPixmap pictureToPixmap(const Picture& picture, QSize size) {
+QPixmap pictureToPixmap(const Picture& picture, QSize size, double devicePixelRatio) {
     if (picture.isNull() || size.isEmpty()) {
         return {};
     }
-    if (size == QSize(picture.width(), picture.height())) {
-        return pictureToPixmap(picture);
+    const double ratio = std::max(1.0, devicePixelRatio);
+    const QSize device(static_cast<int>(std::lround(size.width() * ratio)),
+                       static_cast<int>(std::lround(size.height() * ratio)));
+    QPixmap pixmap;
+    if (device == QSize(picture.width(), picture.height())) {
+        pixmap = pictureToPixmap(picture);
+    } else {
+        const QImage source = wrapImage(picture.imageForSize(device.width(), device.height()));
+        if (source.isNull()) {
+            return {};
+        }
+        // scaled() makes its own pixels, so the result outlives the wrapped buffer.
+        pixmap = QPixmap::fromImage(
+            source.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
-    const QImage source = wrapImage(picture.imageForSize(size.width(), size.height()));
-    if (source.isNull()) {
-        return {};
-    }
-    // scaled() makes its own pixels, so the result outlives the wrapped buffer.
-    return QPixmap::fromImage(source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }
 
 QFont toQFont(const Font& font) {

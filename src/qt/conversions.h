@@ -56,9 +56,11 @@ OleColor fromQColor(const QColor& color);
 QImage wrapImage(const Image& image);
 Image fromQImage(const QImage& image);
 // A picture at its natural size, or scaled smoothly to the given size; a null pixmap for a null
-// picture or an empty size.
+// picture or an empty size. At a device pixel ratio above 1 the scaled pixmap is made from pixels
+// decoded for the device size (size x ratio) and carries the ratio, so that it is drawn at the
+// logical size without being scaled up again.
 QPixmap pictureToPixmap(const Picture& picture);
-QPixmap pictureToPixmap(const Picture& picture, QSize size);
+QPixmap pictureToPixmap(const Picture& picture, QSize size, double devicePixelRatio = 1.0);
 
 // A font of the designed platform as a font of this one. Its bitmap fonts become the desktop's
 // sans-serif face, and sizes below kMinimumPointSize are raised to it: the bitmap faces stayed

@@ -127,7 +127,11 @@ void IconListView::appendItems(std::size_t from) {
                 const ImageList::Entry* entry = icons->find(item.iconKey);
                 QIcon made;
                 if (entry != nullptr && !entry->image.isNull()) {
-                    made = QIcon(QPixmap::fromImage(wrapImage(entry->image)));
+                    // The image list makes its pictures at the device size.
+                    QPixmap pixmap = QPixmap::fromImage(wrapImage(entry->image));
+                    pixmap.setDevicePixelRatio(static_cast<double>(entry->image.width) /
+                                               std::max(1, icons->imageWidth()));
+                    made = QIcon(pixmap);
                 }
                 cached = m_icons.emplace(item.iconKey, made).first;
             }

@@ -42,13 +42,20 @@ void ImageView::paintEvent(QPaintEvent* /*event*/) {
         return;
     }
     const Picture& picture = model->picture();
-    if (!m_cacheValid || !(m_cachedPicture == picture)) {
-        const QSize natural(picture.width(), picture.height());
-        m_cache = pictureToPixmap(picture, model->isStretch() ? size() : natural);
+    const double ratio = devicePixelRatioF();
+    if (!m_cacheValid || !(m_cachedPicture == picture) || m_cachedRatio != ratio) {
+        // A stretched picture is made at the device size; one at its natural size keeps its own
+        // pixels, which the painter enlarges on a finer screen.
+        m_cache =
+            model->isStretch() ? pictureToPixmap(picture, size(), ratio) : pictureToPixmap(picture);
         m_cachedPicture = picture;
+        m_cachedRatio = ratio;
         m_cacheValid = true;
     }
     QPainter painter(this);
+    // Each picture pixel becomes a block of whole device pixels, as sharp as at 100%: a real-size
+    // view is not blurred by smoothing.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawPixmap(0, 0, m_cache);
 }
 

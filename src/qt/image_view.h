@@ -11,7 +11,8 @@ namespace plivora {
 class ImageControl;
 
 // An image: its picture at the natural size, or stretched smoothly to the control's size, on a
-// transparent background. The scaled pixels are kept until the picture or the size changes.
+// transparent background. The scaled pixels are kept until the picture, the size or the device
+// pixel ratio changes.
 class ImageView : public QWidget, public ChildView {
 public:
     ImageView(ImageControl& image, QWidget& parent, QtHost& host, FormView& formView);
@@ -32,6 +33,7 @@ private:
 
     Picture m_cachedPicture;
     QPixmap m_cache;
+    double m_cachedRatio = 1.0;
     bool m_cacheValid = false;
 };
 

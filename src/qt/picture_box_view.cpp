@@ -21,7 +21,8 @@ PictureBox* PictureBoxView::box() const {
 }
 
 void PictureBoxView::updateContent() {
-    m_pixmap = pictureToPixmap(box()->picture());
+    m_picture = box()->picture();
+    m_pixmap = QPixmap();
     update();
 }
 
@@ -37,21 +38,27 @@ void PictureBoxView::updateAppearance() {
 
 void PictureBoxView::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
-    if (m_pixmap.isNull()) {
+    if (m_picture.isNull()) {
         return;
     }
-    QPainter painter(this);
     const QRect inside = contentsRect();
-    painter.setClipRect(inside);
-    if (m_pixmap.width() <= inside.width() && m_pixmap.height() <= inside.height()) {
-        painter.drawPixmap(inside.topLeft(), m_pixmap);
-        return;
-    }
+    const QSize natural(m_picture.width(), m_picture.height());
     // A picture drawn for a finer screen than this one (the logo of a box laid out at 120 DPI on
     // a 96 DPI screen) is shrunk into the box, keeping its shape, rather than cut off.
-    const QSize fitted = m_pixmap.size().scaled(inside.size(), Qt::KeepAspectRatio);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(QRect(inside.topLeft(), fitted), m_pixmap);
+    const bool fits = natural.width() <= inside.width() && natural.height() <= inside.height();
+    const QSize shown = fits ? natural : natural.scaled(inside.size(), Qt::KeepAspectRatio);
+    const double ratio = devicePixelRatioF();
+    if (m_pixmap.isNull() || m_pixmapSize != shown || m_pixmapRatio != ratio) {
+        // Shrunk pixels are made at the device size; a picture at its natural size keeps its own
+        // pixels, which the painter enlarges by whole device pixels on a finer screen.
+        m_pixmap = fits ? pictureToPixmap(m_picture) : pictureToPixmap(m_picture, shown, ratio);
+        m_pixmapSize = shown;
+        m_pixmapRatio = ratio;
+    }
+    QPainter painter(this);
+    painter.setClipRect(inside);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawPixmap(inside.topLeft(), m_pixmap);
 }
 
 // Mouse positions count from the top-left corner inside the border, where the picture starts.

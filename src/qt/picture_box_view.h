@@ -4,13 +4,15 @@
 #include <QPixmap>
 
 #include "qt/child_view.h"
+#include "win/picture.h"
 
 namespace plivora {
 
 class PictureBox;
 
 // A picture box: its back colour, an optional sunken border, and its picture at the natural
-// size from the top-left corner inside the border, cut off at the edges.
+// size from the top-left corner inside the border; a picture larger than the box is shrunk into
+// it.
 class PictureBoxView : public QFrame, public ChildView {
 public:
     PictureBoxView(PictureBox& box, QWidget& parent, QtHost& host, FormView& formView);
@@ -29,7 +31,11 @@ private:
     PictureBox* box() const;
     QPointF inner(const QMouseEvent& event) const;
 
+    Picture m_picture;
+    // The picture as last drawn: its logical size and the device pixel ratio it was made for.
     QPixmap m_pixmap;
+    QSize m_pixmapSize;
+    double m_pixmapRatio = 1.0;
 };
 
 }  // namespace plivora

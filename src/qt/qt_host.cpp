@@ -117,6 +117,10 @@ float QtHost::twipsPerPixelY() const {
     return screen != nullptr ? static_cast<float>(1440.0 / screen->logicalDotsPerInchY()) : 15.0f;
 }
 
+double QtHost::devicePixelRatio() const {
+    return qApp->devicePixelRatio();
+}
+
 PixelRect QtHost::screenRect() const {
     QScreen* screen = primaryScreen();
     return screen != nullptr ? toPixelRect(screen->geometry()) : PixelRect{};

@@ -40,6 +40,7 @@ public:
     // Screen.
     float twipsPerPixelX() const override;
     float twipsPerPixelY() const override;
+    double devicePixelRatio() const override;
     PixelRect screenRect() const override;
     PixelRect workArea() const override;
     // The frame of a shown window as the window system reports it; before a window is first
