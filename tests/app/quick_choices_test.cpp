@@ -20,7 +20,9 @@ protected:
     }
 
     void expectShowing(int i) {
-        const std::string name = "p" + std::to_string(10 + i) + ".bmp";
+        // Appended rather than "p" + std::to_string(...): GCC 12 at -O3 takes the literal's
+        // insert for an overlapping copy (-Wrestrict).
+        const std::string name = std::string("p").append(std::to_string(10 + i)).append(".bmp");
         const std::string full = picturesDir + "/" + name;
         Form1& f = form1();
         EXPECT_EQ(f.File1.listIndex(), i);
