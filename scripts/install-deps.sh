@@ -10,6 +10,7 @@ packages=(
   xvfb xauth openbox xdotool wmctrl x11-utils imagemagick xclip
   fonts-dejavu-core
   dpkg-dev desktop-file-utils appstream shared-mime-info
+  clang-format
 )
 
 missing=()

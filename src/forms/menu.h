@@ -10,7 +10,8 @@ namespace plivora {
 // of the item the user chooses before the pop-up call returns.
 class Menu {
 public:
-    Menu(std::string name, std::string caption) : m_name(std::move(name)), m_caption(std::move(caption)) {}
+    Menu(std::string name, std::string caption)
+        : m_name(std::move(name)), m_caption(std::move(caption)) {}
     Menu(const Menu&) = delete;
     Menu& operator=(const Menu&) = delete;
 

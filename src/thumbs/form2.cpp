@@ -48,7 +48,9 @@ Form2::Form2(Program& program) : Form(program.host(), "Form2"), m_program(progra
         control->zOrderFront();
     }
 
-    AnimatedGifCtl1.Warning = [this](const std::string& message) { m_program.form11().AnswerOk(message); };
+    AnimatedGifCtl1.Warning = [this](const std::string& message) {
+        m_program.form11().AnswerOk(message);
+    };
     wireHandlers();
 }
 

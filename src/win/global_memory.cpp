@@ -34,7 +34,9 @@ bool GlobalUnlock(const HGLOBAL& block) {
     return block->locks > 0;
 }
 
-std::size_t GlobalSize(const HGLOBAL& block) { return block ? block->bytes.size() : 0; }
+std::size_t GlobalSize(const HGLOBAL& block) {
+    return block ? block->bytes.size() : 0;
+}
 
 void RtlMoveMemory(void* destination, const void* source, std::size_t length) {
     std::memmove(destination, source, length);

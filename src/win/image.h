@@ -15,10 +15,14 @@ struct Image {
 
     Image() = default;
     Image(int w, int h, std::uint32_t fill = 0xFF000000u)
-        : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), fill) {}
+        : width(w),
+          height(h),
+          pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), fill) {}
 
     bool isNull() const { return width <= 0 || height <= 0; }
-    std::uint32_t pixel(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+    std::uint32_t pixel(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * width + x];
+    }
     void setPixel(int x, int y, std::uint32_t argb) {
         pixels[static_cast<std::size_t>(y) * width + x] = argb;
     }

@@ -19,8 +19,8 @@ protected:
     }
 
     Program& startWith(const std::string& openPath) {
-        program =
-            std::make_unique<Program>(host, ProgramPaths{picturesDir, appDir, ",", {}, {}, openPath});
+        program = std::make_unique<Program>(
+            host, ProgramPaths{picturesDir, appDir, ",", {}, {}, openPath});
         program->start();
         return *program;
     }

@@ -7,8 +7,8 @@
 #include <map>
 #include <mutex>
 #include <set>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace plivora {
