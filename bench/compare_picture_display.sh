@@ -18,19 +18,14 @@ build=${BUILD_DIR:-$repo/build-bench}
 runs=${RUNS:-10}
 
 # Tools: djpeg for the reference decode, GNU time for peak memory, ImageMagick for the pictures.
+source "$(dirname "$0")/install_packages.sh"
 missing=()
 command -v djpeg >/dev/null || missing+=(libjpeg-turbo-progs)
 [ -x /usr/bin/time ] || missing+=(time)
 command -v convert >/dev/null || missing+=(imagemagick)
 dpkg-query -W -f='${Status}' libbenchmark-dev 2>/dev/null | grep -q 'install ok installed' ||
   missing+=(libbenchmark-dev)
-if [ ${#missing[@]} -gt 0 ]; then
-  as_root=()
-  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${as_root[@]}" apt-get update -qq
-  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+install_packages "${missing[@]}"
 
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DPLIVORA_SANITIZE=OFF -DPLIVORA_BUILD_TESTS=OFF -DPLIVORA_BUILD_BENCH=ON >/dev/null

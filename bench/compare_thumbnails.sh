@@ -28,18 +28,13 @@ imagemagick() {
   command -v convert-im6.q16 || command -v convert-im7.q16 || true
 }
 
+source "$(dirname "$0")/install_packages.sh"
 missing=()
 command -v vipsthumbnail >/dev/null || missing+=(libvips-tools)
 [ -n "$(imagemagick)" ] || missing+=(imagemagick)
 dpkg-query -W -f='${Status}' libbenchmark-dev 2>/dev/null | grep -q 'install ok installed' ||
   missing+=(libbenchmark-dev)
-if [ ${#missing[@]} -gt 0 ]; then
-  as_root=()
-  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${as_root[@]}" apt-get update -qq
-  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+install_packages "${missing[@]}"
 convert=$(imagemagick)
 
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \

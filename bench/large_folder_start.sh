@@ -15,18 +15,13 @@ build=${BUILD_DIR:-$repo/build-bench}
 files=${FILES:-10000}
 runs=${RUNS:-5}
 
+source "$(dirname "$0")/install_packages.sh"
 missing=()
 command -v strace >/dev/null || missing+=(strace)
 command -v xdotool >/dev/null || missing+=(xdotool)
 command -v Xvfb >/dev/null || missing+=(xvfb)
 command -v openbox >/dev/null || missing+=(openbox)
-if [ ${#missing[@]} -gt 0 ]; then
-  as_root=()
-  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${as_root[@]}" apt-get update -qq
-  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+install_packages "${missing[@]}"
 
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DPLIVORA_SANITIZE=OFF -DPLIVORA_BUILD_TESTS=OFF >/dev/null
