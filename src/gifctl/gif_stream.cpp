@@ -18,6 +18,8 @@ constexpr std::uint8_t kGraphicControlLabel = 0xF9;
 constexpr std::uint8_t kPlainTextLabel = 0x01;
 // The signature with its version and the logical screen descriptor.
 constexpr std::int64_t kHeaderBytes = 13;
+// The image separator and the descriptor's nine bytes; a local table follows them.
+constexpr std::int64_t kImageDescriptorBytes = 10;
 
 // The file image read by position, the first byte at position 1. Every read is checked; a
 // position outside the file is error 9, the way a truncated file is reported.
@@ -127,6 +129,144 @@ void setEntryColour(std::uint8_t* table, int entry, COLORREF colour) {
     table[3 * entry + 2] = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
 }
 
+// The walk's stages. Positions count from 1, as FileImage reads them.
+
+// The logical screen descriptor and the global table after it. Returns the length of the header
+// part that every frame file starts with: signature, screen descriptor and global table.
+std::int64_t readScreen(const FileImage& image, GifScreen& screen) {
+    screen.width = image.word(7);
+    screen.height = image.word(9);
+    std::uint8_t flags = image.at(11);
+    screen.backgroundIndex = image.at(12);
+    screen.pixelAspectRatio = image.at(13);
+    screen.hasGlobalTable = (flags & 0x80) != 0;
+    screen.colourResolution = threeBits(flags, 4);
+    screen.globalTableSorted = (flags & 0x08) != 0;
+    screen.globalTableSizeCode = threeBits(flags, 0);
+
+    std::int64_t headerLength = kHeaderBytes;
+    if (screen.hasGlobalTable) {
+        int n = 3 * tableEntries(screen.globalTableSizeCode);
+        for (int b = 0; b < n; ++b) {
+            screen.globalTable[static_cast<std::size_t>(b)] = image.at(kHeaderBytes + 1 + b);
+        }
+        headerLength += n;
+    }
+    return headerLength;
+}
+
+// The block walk from `pos` up to the next image separator, the trailer or the end of the file:
+// steps over extension blocks and keeps the values of a graphic control block in `record`.
+// Returns the position where the walk stopped; the caller tells an image from the end by the
+// byte there and the file's length.
+std::int64_t walkExtensions(const FileImage& image, std::int64_t pos, GifFrameRecord& record) {
+    const std::int64_t length = image.length();
+    for (;;) {
+        std::uint8_t byte = image.at(pos);
+        // A trailer can stand here only right after the header (after an image and after every
+        // step the trailer is tested below); such a file simply has no image, rather than one to
+        // be walked past its end.
+        if (byte == kImageSeparator || byte == kTrailer) {
+            return pos;
+        }
+        if (byte == kExtensionIntroducer) {
+            switch (image.at(pos + 1)) {
+                case kApplicationLabel:
+                    // Introducer, label, block size 11 and 11 bytes of identifier and
+                    // authentication code come before the first sub-block's size byte.
+                    pos = image.followChain(pos + 14 + image.at(pos + 14));
+                    break;
+                case kCommentLabel:
+                    pos = image.followChain(pos + 2 + image.at(pos + 2)) + 1;
+                    break;
+                case kGraphicControlLabel: {
+                    // A later graphic control block before the same image overrides an earlier
+                    // one.
+                    record.packed = image.at(pos + 3);
+                    record.delay = image.word(pos + 4);
+                    record.transparentIndex = image.at(pos + 6);
+                    record.disposalMethod = threeBits(record.packed, 2);
+                    record.userInput = (record.packed & 0x02) != 0;
+                    record.hasTransparency = (record.packed & 0x01) != 0;
+                    pos += 7;
+                    break;
+                }
+                case kPlainTextLabel:
+                    // The 12-byte text grid block follows the block size byte.
+                    pos = image.followChain(pos + 15 + image.at(pos + 15));
+                    break;
+                default:
+                    // An unknown label is stepped over like any other byte, so its data bytes
+                    // are looked at one by one as the walk goes on.
+                    break;
+            }
+        }
+        pos += 1;
+        if (image.at(pos) == kTrailer || pos >= length) {
+            return pos;
+        }
+    }
+}
+
+// The image descriptor whose separator is at `separator`, its local table and the image data's
+// code size. Returns the position of the image data's block terminator.
+std::int64_t readDescriptor(const FileImage& image, std::int64_t separator,
+                            GifFrameRecord& record) {
+    std::int64_t pos = separator;
+    record.left = image.word(pos + 1);
+    record.top = image.word(pos + 3);
+    record.width = image.word(pos + 5);
+    record.height = image.word(pos + 7);
+    record.packed = image.at(pos + 9);
+    record.hasLocalTable = (record.packed & 0x80) != 0;
+    record.interlaced = (record.packed & 0x40) != 0;
+    record.localTableSorted = (record.packed & 0x20) != 0;
+    record.localTableSizeCode = threeBits(record.packed, 0);
+    if (record.hasLocalTable) {
+        const std::int64_t localTableStart = separator + kImageDescriptorBytes;
+        int n = 3 * tableEntries(record.localTableSizeCode);
+        record.localTable.resize(static_cast<std::size_t>(n));
+        for (int b = 0; b < n; ++b) {
+            record.localTable[static_cast<std::size_t>(b)] = image.at(localTableStart + b);
+        }
+        pos += n;
+    }
+    record.lzwMinimumCodeSize = image.at(pos + 10);
+    return image.followChain(pos + 10) + 1;
+}
+
+// Recolours the transparent entry of the frame just read when another entry of its table has
+// its colour. `localTableStart` is where the frame's local table lies in the file image,
+// `headerLength` the length of the header part that a recoloured global table is copied from.
+void makeTransparentEntryUnique(GifStream& stream, FileImage& image, GifFrameRecord& record,
+                                std::int64_t localTableStart, std::int64_t headerLength) {
+    const GifScreen& screen = stream.screen;
+    const int t = record.transparentIndex;
+    if (record.hasLocalTable) {
+        // The local table lies in this frame's segment: recoloured in place, it reaches this
+        // frame's file only.
+        if (const std::optional<COLORREF> colour = uniqueTransparentColour(
+                record.localTable.data(), tableEntries(record.localTableSizeCode), t)) {
+            setEntryColour(record.localTable.data(), t, *colour);
+            for (int c = 0; c < 3; ++c) {
+                image.set(localTableStart + 3 * t + c,
+                          record.localTable[static_cast<std::size_t>(3 * t + c)]);
+            }
+        }
+    } else if (screen.hasGlobalTable) {
+        // Every frame file carries the global table: the change goes into a copy of the header
+        // for this frame alone, so that frames using the entry as an opaque colour keep it and
+        // later frames test the table as the file holds it. Without a global table there is no
+        // entry to recolour.
+        if (const std::optional<COLORREF> colour = uniqueTransparentColour(
+                screen.globalTable.data(), tableEntries(screen.globalTableSizeCode), t)) {
+            record.headerPart.assign(stream.fileImage.begin(),
+                                     stream.fileImage.begin() + headerLength);
+            setEntryColour(record.headerPart.data() + kHeaderBytes, t, *colour);
+        }
+    }
+}
+
 }  // namespace
 
 bool hasGifSignature(std::span<const std::uint8_t> fileImage) {
@@ -142,132 +282,23 @@ GifStream walkGifStream(std::vector<std::uint8_t> bytes, bool changeTransparentC
     FileImage image(stream.fileImage);
     const std::int64_t length = image.length();
 
-    // Logical screen descriptor.
-    GifScreen& screen = stream.screen;
-    screen.width = image.word(7);
-    screen.height = image.word(9);
-    std::uint8_t flags = image.at(11);
-    screen.backgroundIndex = image.at(12);
-    screen.pixelAspectRatio = image.at(13);
-    screen.hasGlobalTable = (flags & 0x80) != 0;
-    screen.colourResolution = threeBits(flags, 4);
-    screen.globalTableSorted = (flags & 0x08) != 0;
-    screen.globalTableSizeCode = threeBits(flags, 0);
-
-    std::int64_t pos = kHeaderBytes;
-    if (screen.hasGlobalTable) {
-        int n = 3 * tableEntries(screen.globalTableSizeCode);
-        for (int b = 0; b < n; ++b) {
-            screen.globalTable[static_cast<std::size_t>(b)] = image.at(kHeaderBytes + 1 + b);
-        }
-        pos += n;
-    }
-    // The header part of every frame file: signature, screen descriptor and global table.
-    const std::int64_t headerLength = pos;
-    pos += 1;
+    const std::int64_t headerLength = readScreen(image, stream.screen);
+    std::int64_t pos = headerLength + 1;
     std::int64_t segmentStart = pos;
 
     while (pos <= length) {
         stream.records.emplace_back();
         GifFrameRecord& record = stream.records.back();
 
-        // Block walk up to the next image separator, the trailer or the end of the file.
-        for (;;) {
-            std::uint8_t byte = image.at(pos);
-            // A trailer can stand here only right after the header (after an image and after
-            // every step the trailer is tested below); such a file simply has no image, rather
-            // than one to be walked past its end.
-            if (byte == kImageSeparator || byte == kTrailer) {
-                break;
-            }
-            if (byte == kExtensionIntroducer) {
-                switch (image.at(pos + 1)) {
-                    case kApplicationLabel:
-                        // Introducer, label, block size 11 and 11 bytes of identifier and
-                        // authentication code come before the first sub-block's size byte.
-                        pos = image.followChain(pos + 14 + image.at(pos + 14));
-                        break;
-                    case kCommentLabel:
-                        pos = image.followChain(pos + 2 + image.at(pos + 2)) + 1;
-                        break;
-                    case kGraphicControlLabel: {
-                        // A later graphic control block before the same image overrides an
-                        // earlier one.
-                        record.packed = image.at(pos + 3);
-                        record.delay = image.word(pos + 4);
-                        record.transparentIndex = image.at(pos + 6);
-                        record.disposalMethod = threeBits(record.packed, 2);
-                        record.userInput = (record.packed & 0x02) != 0;
-                        record.hasTransparency = (record.packed & 0x01) != 0;
-                        pos += 7;
-                        break;
-                    }
-                    case kPlainTextLabel:
-                        // The 12-byte text grid block follows the block size byte.
-                        pos = image.followChain(pos + 15 + image.at(pos + 15));
-                        break;
-                    default:
-                        // An unknown label is stepped over like any other byte, so its data
-                        // bytes are looked at one by one as the walk goes on.
-                        break;
-                }
-            }
-            pos += 1;
-            if (image.at(pos) == kTrailer || pos >= length) {
-                break;
-            }
-        }
+        pos = walkExtensions(image, pos, record);
         if (image.at(pos) == kTrailer || pos >= length) {
             break;  // the record just opened stays, without a segment
         }
 
-        // Image descriptor.
-        record.left = image.word(pos + 1);
-        record.top = image.word(pos + 3);
-        record.width = image.word(pos + 5);
-        record.height = image.word(pos + 7);
-        record.packed = image.at(pos + 9);
-        record.hasLocalTable = (record.packed & 0x80) != 0;
-        record.interlaced = (record.packed & 0x40) != 0;
-        record.localTableSorted = (record.packed & 0x20) != 0;
-        record.localTableSizeCode = threeBits(record.packed, 0);
-        const std::int64_t localTableStart = pos + 10;
-        if (record.hasLocalTable) {
-            int n = 3 * tableEntries(record.localTableSizeCode);
-            record.localTable.resize(static_cast<std::size_t>(n));
-            for (int b = 0; b < n; ++b) {
-                record.localTable[static_cast<std::size_t>(b)] = image.at(localTableStart + b);
-            }
-            pos += n;
-        }
-        record.lzwMinimumCodeSize = image.at(pos + 10);
-        pos = image.followChain(pos + 10) + 1;  // the image data's terminator
-
+        const std::int64_t localTableStart = pos + kImageDescriptorBytes;
+        pos = readDescriptor(image, pos, record);
         if (changeTransparentColor && record.hasTransparency) {
-            const int t = record.transparentIndex;
-            if (record.hasLocalTable) {
-                // The local table lies in this frame's segment: recoloured in place, it reaches
-                // this frame's file only.
-                if (const std::optional<COLORREF> colour = uniqueTransparentColour(
-                        record.localTable.data(), tableEntries(record.localTableSizeCode), t)) {
-                    setEntryColour(record.localTable.data(), t, *colour);
-                    for (int c = 0; c < 3; ++c) {
-                        image.set(localTableStart + 3 * t + c,
-                                  record.localTable[static_cast<std::size_t>(3 * t + c)]);
-                    }
-                }
-            } else if (screen.hasGlobalTable) {
-                // Every frame file carries the global table: the change goes into a copy of the
-                // header for this frame alone, so that frames using the entry as an opaque colour
-                // keep it and later frames test the table as the file holds it. Without a global
-                // table there is no entry to recolour.
-                if (const std::optional<COLORREF> colour = uniqueTransparentColour(
-                        screen.globalTable.data(), tableEntries(screen.globalTableSizeCode), t)) {
-                    record.headerPart.assign(stream.fileImage.begin(),
-                                             stream.fileImage.begin() + headerLength);
-                    setEntryColour(record.headerPart.data() + kHeaderBytes, t, *colour);
-                }
-            }
+            makeTransparentEntryUnique(stream, image, record, localTableStart, headerLength);
         }
 
         stream.segments.push_back(GifSegment{segmentStart, pos});
