@@ -14,6 +14,7 @@
 #include "thumbs/form2.h"
 #include "thumbs/form4.h"
 #include "win/error.h"
+#include "win/file_io.h"
 #include "win/file_system.h"
 #include "win/picture_loader.h"
 #include "win/thumbnail_cache.h"
@@ -77,10 +78,7 @@ OpenTarget examineOpenPath(const std::string& path, const std::string& currentFo
         return {{}, {}, Error(ErrorNumber::FileNotFound)};
     }
     if (::access(name.c_str(), R_OK) != 0) {
-        return {{},
-                {},
-                Error(errno == EACCES ? ErrorNumber::PermissionDenied
-                                      : ErrorNumber::PathFileAccessError)};
+        return {{}, {}, readAccessError(errno)};
     }
     return {normalizeFolder(name.substr(0, name.rfind('/') + 1)), name, std::nullopt};
 }

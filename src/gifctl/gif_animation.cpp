@@ -3,19 +3,13 @@
 
 #include "gifctl/gif_animation.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <array>
-#include <cerrno>
 #include <optional>
-#include <span>
 #include <utility>
 
 #include "gifctl/frame_files.h"
 #include "win/error.h"
+#include "win/file_io.h"
 #include "win/picture_loader.h"
 #include "win/temp_files.h"
 
@@ -29,38 +23,6 @@ constexpr std::int64_t kMaxGifFileBytes = 256LL * 1024 * 1024;
 // The most pixels all frame bitmaps of one file may hold together (1 GiB of colour pixels).
 constexpr std::int64_t kMaxFramePixelsTotal = 256LL * 1024 * 1024;
 
-// An open file descriptor, closed when it goes.
-class OpenFile {
-public:
-    explicit OpenFile(int fd) : m_fd(fd) {}
-    ~OpenFile() { ::close(m_fd); }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-// Reads up to `size` bytes; fewer only at the end of the file. Error 57 when a read fails.
-std::size_t readUpTo(int fd, std::uint8_t* buffer, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::read(fd, buffer + done, size - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            throw Error(ErrorNumber::DeviceIoError);
-        }
-        if (n == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
-}
-
 // Reads a GIF file whole, in one go after its signature. The signature is read first: every
 // picture the main window shows passes through here, and a file that is not a GIF (a photograph
 // of many megabytes) is left after its first four bytes rather than copied into memory only to
@@ -68,29 +30,13 @@ std::size_t readUpTo(int fd, std::uint8_t* buffer, std::size_t size) {
 // cannot be opened or read as a file, 9 when it is shorter than a signature, 7 when a GIF is too
 // large.
 std::optional<std::vector<std::uint8_t>> readGifFile(const std::string& path) {
-    OpenFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.fd() < 0) {
-        throw Error(errno == ENOENT || errno == ENOTDIR ? ErrorNumber::FileNotFound
-                                                        : ErrorNumber::PathFileAccessError);
-    }
-    struct stat info {};
-    if (::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        throw Error(ErrorNumber::PathFileAccessError);
-    }
-    std::array<std::uint8_t, 4> signature{};
-    const std::size_t got = readUpTo(file.fd(), signature.data(), signature.size());
-    if (!hasGifSignature(std::span<const std::uint8_t>(signature.data(), got))) {
+    ReadableFile file(path);
+    std::vector<std::uint8_t> bytes(4);
+    bytes.resize(file.read(bytes.data(), bytes.size()));
+    if (!hasGifSignature(bytes)) {
         return std::nullopt;
     }
-    if (info.st_size > kMaxGifFileBytes) {
-        throw Error(ErrorNumber::OutOfMemory);
-    }
-    std::vector<std::uint8_t> bytes(
-        std::max(static_cast<std::size_t>(info.st_size), signature.size()));
-    std::copy(signature.begin(), signature.end(), bytes.begin());
-    // A file that shrank while it was read keeps what was there.
-    bytes.resize(signature.size() + readUpTo(file.fd(), bytes.data() + signature.size(),
-                                             bytes.size() - signature.size()));
+    file.readRest(bytes, kMaxGifFileBytes);
     return bytes;
 }
 

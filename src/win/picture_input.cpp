@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include "win/error.h"
+#include "win/file_io.h"
 #include "win/picture_loader.h"
 
 namespace plivora {
@@ -117,8 +118,7 @@ std::unique_ptr<ByteReader> PictureInput::open() const {
     errno = 0;
     std::FILE* file = std::fopen(m_path.c_str(), "rb");
     if (!file) {
-        throw Error(errno == ENOENT || errno == ENOTDIR ? ErrorNumber::FileNotFound
-                                                        : ErrorNumber::PathFileAccessError);
+        throw openForReadingError(errno);
     }
     struct stat info {};
     if (fstat(fileno(file), &info) != 0) {

@@ -7,27 +7,11 @@
 #include <cerrno>
 
 #include "win/error.h"
+#include "win/file_io.h"
 
 namespace plivora {
 
 namespace {
-
-// Maps the reasons an open or a transfer fails to the numbers a user would be shown.
-Error fileError(int err) {
-    switch (err) {
-        case ENOENT:
-        case ENOTDIR:
-            return Error(ErrorNumber::PathNotFound);
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return Error(ErrorNumber::PermissionDenied);
-        case EISDIR:
-            return Error(ErrorNumber::PathFileAccessError);
-        default:
-            return Error(ErrorNumber::DeviceIoError);
-    }
-}
 
 off_t recordOffset(int recordNumber, int recordLength) {
     if (recordNumber < 1) {
@@ -47,12 +31,12 @@ RecordFile::RecordFile(const std::string& path, int recordLength) : m_recordLeng
         const int writeError = errno;
         m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (m_fd < 0) {
-            throw fileError(writeError);
+            throw keptFileError(writeError);
         }
         m_writable = false;
     }
     if (m_fd < 0) {
-        throw fileError(errno);
+        throw keptFileError(errno);
     }
     struct stat info {};
     if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -87,7 +71,7 @@ std::vector<std::uint8_t> RecordFile::read(int recordNumber) const {
             if (errno == EINTR) {
                 continue;
             }
-            throw fileError(errno);
+            throw keptFileError(errno);
         }
         if (got == 0) {
             break;  // end of file: the rest stays zero
@@ -115,7 +99,7 @@ void RecordFile::write(int recordNumber, const std::vector<std::uint8_t>& bytes)
             if (errno == EINTR) {
                 continue;
             }
-            throw fileError(errno);
+            throw keptFileError(errno);
         }
         done += static_cast<std::size_t>(put);
     }

@@ -9,12 +9,11 @@
 #include <cstdlib>
 
 #include "win/error.h"
+#include "win/file_io.h"
 
 namespace plivora {
 
 namespace {
-
-constexpr int kFileAlreadyExists = 58;
 
 // Opens a new file for writing: exclusive, no link followed, owner-only.
 int openNew(const std::string& path) {
@@ -79,10 +78,7 @@ void writeNewPrivateFile(const std::string& path,
                          std::span<const std::span<const std::uint8_t>> parts) {
     int fd = openNew(path);
     if (fd < 0) {
-        if (errno == EEXIST) {
-            throw Error(kFileAlreadyExists, "File already exists");
-        }
-        throw Error(ErrorNumber::PathFileAccessError);
+        throw createNewFileError(errno);
     }
     for (std::span<const std::uint8_t> part : parts) {
         std::size_t written = 0;
