@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
 
@@ -53,7 +52,7 @@ Qt::WindowFlags windowFlagsFor(const Form& form) {
 }  // namespace
 
 FormView::FormView(Form& form, QtHost& host)
-    : QWidget(nullptr), View(form, host), m_zRank(form.zOrderRank()) {
+    : MouseForwardingView(nullptr, form, host), m_zRank(form.zOrderRank()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setWindowFlags(windowFlagsFor(form));
@@ -362,22 +361,6 @@ void FormView::closeEvent(QCloseEvent* event) {
     } else {
         event->ignore();
     }
-}
-
-void FormView::mousePressEvent(QMouseEvent* event) {
-    forwardMousePress(*event, event->position());
-}
-
-void FormView::mouseMoveEvent(QMouseEvent* event) {
-    forwardMouseMove(*event, event->position());
-}
-
-void FormView::mouseReleaseEvent(QMouseEvent* event) {
-    forwardMouseRelease(*event, event->position(), rect().contains(event->position().toPoint()));
-}
-
-void FormView::mouseDoubleClickEvent(QMouseEvent* event) {
-    forwardMouseDoubleClick(*event, event->position());
 }
 
 }  // namespace plivora

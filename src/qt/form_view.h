@@ -21,7 +21,7 @@ class Form;
 // the frame. Moves and resizes by the user, state changes and the close button go back to the
 // form; the form's Paint event follows the window's paints. The window holds one child view per
 // control of the form.
-class FormView : public QWidget, public View {
+class FormView : public MouseForwardingView<QWidget, View> {
 public:
     FormView(Form& form, QtHost& host);
     ~FormView() override;
@@ -44,10 +44,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     ChildView* ensureChildView(Control& control);

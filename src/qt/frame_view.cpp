@@ -1,7 +1,6 @@
 #include "qt/frame_view.h"
 
 #include <qdrawutil.h>
-#include <QMouseEvent>
 #include <QPainter>
 
 #include "forms/frame.h"
@@ -16,7 +15,7 @@ constexpr int kCaptionPaddingPixels = 2;
 }  // namespace
 
 FrameView::FrameView(Frame& frame, QWidget& parent, QtHost& host, FormView& formView)
-    : QWidget(&parent), ChildView(frame, host, formView) {
+    : MouseForwardingView(&parent, frame, host, formView) {
     setMouseTracking(true);
     setAutoFillBackground(true);
     showState();
@@ -54,22 +53,6 @@ void FrameView::paintEvent(QPaintEvent* /*event*/) {
     painter.fillRect(text, palette().color(QPalette::Window));
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(text, Qt::AlignCenter | Qt::TextSingleLine, m_caption);
-}
-
-void FrameView::mousePressEvent(QMouseEvent* event) {
-    forwardMousePress(*event, event->position());
-}
-
-void FrameView::mouseMoveEvent(QMouseEvent* event) {
-    forwardMouseMove(*event, event->position());
-}
-
-void FrameView::mouseReleaseEvent(QMouseEvent* event) {
-    forwardMouseRelease(*event, event->position(), rect().contains(event->position().toPoint()));
-}
-
-void FrameView::mouseDoubleClickEvent(QMouseEvent* event) {
-    forwardMouseDoubleClick(*event, event->position());
 }
 
 }  // namespace plivora

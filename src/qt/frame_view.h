@@ -11,7 +11,7 @@ class Frame;
 // A frame: filled with its back colour, an etched border whose top edge runs through the middle
 // of the caption line, and the caption over that edge. The views of the controls it holds are its
 // child widgets, placed relative to its top-left corner.
-class FrameView : public QWidget, public ChildView {
+class FrameView : public MouseForwardingView<QWidget, ChildView> {
 public:
     FrameView(Frame& frame, QWidget& parent, QtHost& host, FormView& formView);
     QWidget* widget() override { return this; }
@@ -20,10 +20,6 @@ protected:
     void updateContent() override;
     void updateAppearance() override;
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     Frame* frame() const;

@@ -1,6 +1,5 @@
 #include "qt/image_view.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 #include "forms/image_control.h"
@@ -9,7 +8,7 @@
 namespace plivora {
 
 ImageView::ImageView(ImageControl& image, QWidget& parent, QtHost& host, FormView& formView)
-    : QWidget(&parent), ChildView(image, host, formView) {
+    : MouseForwardingView(&parent, image, host, formView) {
     setMouseTracking(true);
     showState();
 }
@@ -57,22 +56,6 @@ void ImageView::paintEvent(QPaintEvent* /*event*/) {
     // view is not blurred by smoothing.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawPixmap(0, 0, m_cache);
-}
-
-void ImageView::mousePressEvent(QMouseEvent* event) {
-    forwardMousePress(*event, event->position());
-}
-
-void ImageView::mouseMoveEvent(QMouseEvent* event) {
-    forwardMouseMove(*event, event->position());
-}
-
-void ImageView::mouseReleaseEvent(QMouseEvent* event) {
-    forwardMouseRelease(*event, event->position(), rect().contains(event->position().toPoint()));
-}
-
-void ImageView::mouseDoubleClickEvent(QMouseEvent* event) {
-    forwardMouseDoubleClick(*event, event->position());
 }
 
 }  // namespace plivora

@@ -13,7 +13,7 @@ class ImageControl;
 // An image: its picture at the natural size, or stretched smoothly to the control's size, on a
 // transparent background. The scaled pixels are kept until the picture, the size or the device
 // pixel ratio changes.
-class ImageView : public QWidget, public ChildView {
+class ImageView : public MouseForwardingView<QWidget, ChildView> {
 public:
     ImageView(ImageControl& image, QWidget& parent, QtHost& host, FormView& formView);
     QWidget* widget() override { return this; }
@@ -23,10 +23,6 @@ protected:
     void updateAppearance() override;
     void geometryChanged() override;
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     ImageControl* image() const;

@@ -1,7 +1,5 @@
 #include "qt/label_view.h"
 
-#include <QMouseEvent>
-
 #include "forms/label.h"
 #include "qt/conversions.h"
 #include "qt/qt_host.h"
@@ -9,7 +7,7 @@
 namespace plivora {
 
 LabelView::LabelView(Label& label, QWidget& parent, QtHost& host, FormView& formView)
-    : QLabel(&parent), ChildView(label, host, formView) {
+    : MouseForwardingView(&parent, label, host, formView) {
     setTextFormat(Qt::PlainText);
     setWordWrap(true);
     setMouseTracking(true);
@@ -39,22 +37,6 @@ void LabelView::updateAppearance() {
         horizontal = Qt::AlignHCenter;
     }
     setAlignment(horizontal | Qt::AlignTop);
-}
-
-void LabelView::mousePressEvent(QMouseEvent* event) {
-    forwardMousePress(*event, event->position());
-}
-
-void LabelView::mouseMoveEvent(QMouseEvent* event) {
-    forwardMouseMove(*event, event->position());
-}
-
-void LabelView::mouseReleaseEvent(QMouseEvent* event) {
-    forwardMouseRelease(*event, event->position(), rect().contains(event->position().toPoint()));
-}
-
-void LabelView::mouseDoubleClickEvent(QMouseEvent* event) {
-    forwardMouseDoubleClick(*event, event->position());
 }
 
 }  // namespace plivora

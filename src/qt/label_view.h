@@ -10,7 +10,7 @@ class Label;
 
 // A label: plain text wrapped at word boundaries, line breaks at carriage returns and line feeds,
 // cut off at the label's edges; an opaque back colour or none.
-class LabelView : public QLabel, public ChildView {
+class LabelView : public MouseForwardingView<QLabel, ChildView> {
 public:
     LabelView(Label& label, QWidget& parent, QtHost& host, FormView& formView);
     QWidget* widget() override { return this; }
@@ -18,10 +18,6 @@ public:
 protected:
     void updateContent() override;
     void updateAppearance() override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     Label* label() const;

@@ -1,6 +1,5 @@
 #include "qt/picture_box_view.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 #include "forms/picture_box.h"
@@ -10,7 +9,7 @@
 namespace plivora {
 
 PictureBoxView::PictureBoxView(PictureBox& box, QWidget& parent, QtHost& host, FormView& formView)
-    : QFrame(&parent), ChildView(box, host, formView) {
+    : MouseForwardingView(&parent, box, host, formView) {
     setMouseTracking(true);
     setAutoFillBackground(true);
     showState();
@@ -59,27 +58,6 @@ void PictureBoxView::paintEvent(QPaintEvent* event) {
     painter.setClipRect(inside);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawPixmap(inside.topLeft(), m_pixmap);
-}
-
-// Mouse positions count from the top-left corner inside the border, where the picture starts.
-QPointF PictureBoxView::inner(const QMouseEvent& event) const {
-    return event.position() - QPointF(contentsRect().topLeft());
-}
-
-void PictureBoxView::mousePressEvent(QMouseEvent* event) {
-    forwardMousePress(*event, inner(*event));
-}
-
-void PictureBoxView::mouseMoveEvent(QMouseEvent* event) {
-    forwardMouseMove(*event, inner(*event));
-}
-
-void PictureBoxView::mouseReleaseEvent(QMouseEvent* event) {
-    forwardMouseRelease(*event, inner(*event), rect().contains(event->position().toPoint()));
-}
-
-void PictureBoxView::mouseDoubleClickEvent(QMouseEvent* event) {
-    forwardMouseDoubleClick(*event, inner(*event));
 }
 
 }  // namespace plivora

@@ -13,7 +13,7 @@ class PictureBox;
 // A picture box: its back colour, an optional sunken border, and its picture at the natural
 // size from the top-left corner inside the border; a picture larger than the box is shrunk into
 // it.
-class PictureBoxView : public QFrame, public ChildView {
+class PictureBoxView : public MouseForwardingView<QFrame, ChildView> {
 public:
     PictureBoxView(PictureBox& box, QWidget& parent, QtHost& host, FormView& formView);
     QWidget* widget() override { return this; }
@@ -22,14 +22,11 @@ protected:
     void updateContent() override;
     void updateAppearance() override;
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Mouse positions count from the top-left corner inside the border, where the picture starts.
+    QPointF mouseOrigin() const override { return QPointF(contentsRect().topLeft()); }
 
 private:
     PictureBox* box() const;
-    QPointF inner(const QMouseEvent& event) const;
 
     Picture m_picture;
     // The picture as last drawn: its logical size and the device pixel ratio it was made for.

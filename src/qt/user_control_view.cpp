@@ -1,6 +1,5 @@
 #include "qt/user_control_view.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 #include "forms/user_control.h"
@@ -11,7 +10,7 @@ namespace plivora {
 
 UserControlView::UserControlView(UserControl& control, QWidget& parent, QtHost& host,
                                  FormView& formView)
-    : QFrame(&parent), ChildView(control, host, formView) {
+    : MouseForwardingView(&parent, control, host, formView) {
     setMouseTracking(true);
     setAutoFillBackground(true);
     showState();
@@ -60,26 +59,6 @@ void UserControlView::paintEvent(QPaintEvent* event) {
     painter.setClipRect(inside);
     // Drawn straight from the control's pixels: the wrapper lives only for this paint.
     painter.drawImage(inside.topLeft(), wrapImage(model->surface()));
-}
-
-QPointF UserControlView::inner(const QMouseEvent& event) const {
-    return event.position() - QPointF(contentsRect().topLeft());
-}
-
-void UserControlView::mousePressEvent(QMouseEvent* event) {
-    forwardMousePress(*event, inner(*event));
-}
-
-void UserControlView::mouseMoveEvent(QMouseEvent* event) {
-    forwardMouseMove(*event, inner(*event));
-}
-
-void UserControlView::mouseReleaseEvent(QMouseEvent* event) {
-    forwardMouseRelease(*event, inner(*event), rect().contains(event->position().toPoint()));
-}
-
-void UserControlView::mouseDoubleClickEvent(QMouseEvent* event) {
-    forwardMouseDoubleClick(*event, inner(*event));
 }
 
 }  // namespace plivora

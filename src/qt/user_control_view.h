@@ -12,7 +12,7 @@ class UserControl;
 // top-left corner inside its border, and a single-line border when its border style is 1. The
 // control says when its surface changed; a paint that the window system asks for (the control
 // was uncovered) raises the control's Paint first.
-class UserControlView : public QFrame, public ChildView {
+class UserControlView : public MouseForwardingView<QFrame, ChildView> {
 public:
     UserControlView(UserControl& control, QWidget& parent, QtHost& host, FormView& formView);
     QWidget* widget() override { return this; }
@@ -21,14 +21,11 @@ protected:
     void updateContent() override;
     void updateAppearance() override;
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Mouse positions count from the top-left corner inside the border, where the surface starts.
+    QPointF mouseOrigin() const override { return QPointF(contentsRect().topLeft()); }
 
 private:
     UserControl* userControl() const;
-    QPointF inner(const QMouseEvent& event) const;
 
     bool m_repaintAsked = false;  // the control changed its surface since the last paint
     bool m_painting = false;

@@ -1,6 +1,7 @@
 #include "qt/view.h"
 
 #include <QMouseEvent>
+#include <QWidget>
 #include <QtGlobal>
 
 #include "forms/control.h"
@@ -85,6 +86,27 @@ void View::forwardMouseDoubleClick(const QMouseEvent& event, QPointF position) {
     }
     m_clickPending = false;
     deliver([](Control& control) { control.raiseDblClick(); });
+}
+
+void View::forwardMouseEvent(const QMouseEvent& event, QPointF origin) {
+    const QPointF position = event.position() - origin;
+    switch (event.type()) {
+        case QEvent::MouseButtonPress:
+            forwardMousePress(event, position);
+            break;
+        case QEvent::MouseMove:
+            forwardMouseMove(event, position);
+            break;
+        case QEvent::MouseButtonRelease:
+            forwardMouseRelease(event, position,
+                                widget()->rect().contains(event.position().toPoint()));
+            break;
+        case QEvent::MouseButtonDblClick:
+            forwardMouseDoubleClick(event, position);
+            break;
+        default:
+            break;
+    }
 }
 
 }  // namespace plivora

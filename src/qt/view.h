@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 
 #include <QPointF>
 
@@ -47,11 +48,40 @@ protected:
     void forwardMouseDoubleClick(const QMouseEvent& event, QPointF position);
     // Only the MouseUp part, for widgets that raise their own Click.
     void forwardMouseUp(const QMouseEvent& event, QPointF position);
+    // One mouse event of such a control's widget, whichever of the four it is, with positions
+    // counted from `origin` (in the widget's pixels). A release clicks only over the widget.
+    void forwardMouseEvent(const QMouseEvent& event, QPointF origin);
 
 private:
     Control* m_control;
     QtHost& m_host;
     bool m_clickPending = false;
+};
+
+// The view of a control that has no click behaviour of its own: a widget of class `Widget` whose
+// four mouse handlers hand every press, move, release and double click to the control through
+// View::forwardMouseEvent, and nothing to the widget class. `ViewBase` is View or ChildView.
+template <typename Widget, typename ViewBase>
+class MouseForwardingView : public Widget, public ViewBase {
+public:
+    template <typename... ViewArgs>
+    explicit MouseForwardingView(QWidget* parent, ViewArgs&&... viewArgs)
+        : Widget(parent), ViewBase(std::forward<ViewArgs>(viewArgs)...) {}
+
+protected:
+    // Where the control's mouse positions count from, in the widget's pixels: its top-left
+    // corner unless a view says otherwise.
+    virtual QPointF mouseOrigin() const { return {}; }
+
+    void mousePressEvent(QMouseEvent* event) override { forwardToControl(*event); }
+    void mouseMoveEvent(QMouseEvent* event) override { forwardToControl(*event); }
+    void mouseReleaseEvent(QMouseEvent* event) override { forwardToControl(*event); }
+    void mouseDoubleClickEvent(QMouseEvent* event) override { forwardToControl(*event); }
+
+private:
+    void forwardToControl(const QMouseEvent& event) {
+        this->forwardMouseEvent(event, mouseOrigin());
+    }
 };
 
 }  // namespace plivora
