@@ -41,11 +41,9 @@ void PictureBoxView::paintEvent(QPaintEvent* event) {
         return;
     }
     const QRect inside = contentsRect();
-    const QSize natural(m_picture.width(), m_picture.height());
-    // A picture drawn for a finer screen than this one (the logo of a box laid out at 120 DPI on
-    // a 96 DPI screen) is shrunk into the box, keeping its shape, rather than cut off.
-    const bool fits = natural.width() <= inside.width() && natural.height() <= inside.height();
-    const QSize shown = fits ? natural : natural.scaled(inside.size(), Qt::KeepAspectRatio);
+    const ShownSize size = PictureBox::shownSize(m_picture, inside.width(), inside.height());
+    const QSize shown(size.width, size.height);
+    const bool fits = shown == QSize(m_picture.width(), m_picture.height());
     const double ratio = devicePixelRatioF();
     if (m_pixmap.isNull() || m_pixmapSize != shown || m_pixmapRatio != ratio) {
         // Shrunk pixels are made at the device size; a picture at its natural size keeps its own

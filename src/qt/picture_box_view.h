@@ -10,9 +10,8 @@ namespace plivora {
 
 class PictureBox;
 
-// A picture box: its back colour, an optional sunken border, and its picture at the natural
-// size from the top-left corner inside the border; a picture larger than the box is shrunk into
-// it.
+// A picture box: its back colour, an optional sunken border, and its picture from the top-left
+// corner inside the border at the size the box gives it (PictureBox::shownSize).
 class PictureBoxView : public MouseForwardingView<QFrame, ChildView> {
 public:
     PictureBoxView(PictureBox& box, QWidget& parent, QtHost& host, FormView& formView);
