@@ -355,9 +355,7 @@ void Form1::Dir1_Click() {
 void Form1::File1_PathChange() {
     m_program.endPageFill();
     m_browseAhead->clear();
-    Form2& thumbnails = m_program.form2();
-    thumbnails.cmdPrevious.setVisible(false);
-    thumbnails.cmdNextPage.setVisible(false);
+    m_program.form2().setPagesOfMainFolder(false);
 }
 
 void Form1::File1_OLEDragDrop(const DropData& data) {

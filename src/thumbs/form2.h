@@ -74,12 +74,22 @@ public:
     // Acts on a clicked thumbnail, given its item text, with the button of that click.
     void PickThumbnail(const std::string& itemText);
 
+    // Sets Back and Next, the one place that does: shown as pageButtons() says for the page
+    // counters while the pages shown are of the main window's folder, hidden while they are
+    // another folder's, and disabled while a page is being filled.
+    void showPageButtons();
+    // A page fill of the main window's folder starts (true), or the main window leaves the
+    // folder whose pages are shown (false): nothing is left to page to until the next fill.
+    // Shows the buttons as they then are.
+    void setPagesOfMainFolder(bool ofMainFolder);
+
 private:
     void wireHandlers();
     void listMouseDown(ListView& list, int button);
 
     Program& m_program;
     LatestChoice m_animationClicks;
+    bool m_pagesOfMainFolder = true;
     ImageList m_il0{*this, "ilShadowNor(0)"}, m_il1{*this, "ilShadowNor(1)"},
         m_il2{*this, "ilShadowNor(2)"}, m_il3{*this, "ilShadowNor(3)"},
         m_il4{*this, "ilShadowNor(4)"};

@@ -9,6 +9,7 @@
 #include "thumbs/form4.h"
 #include "thumbs/module1.h"
 #include "thumbs/thumbnail_item_text.h"
+#include "thumbs/thumbnail_pages.h"
 #include "win/error.h"
 #include "win/picture_loader.h"
 
@@ -67,6 +68,22 @@ void Form2::listMouseDown(ListView& list, int button) {
 
 // ---- Paging ----
 
+void Form2::showPageButtons() {
+    const Program& p = m_program;
+    const PageButtons apply = m_pagesOfMainFolder
+                                  ? pageButtons(p.intPageShown, p.intPagesBuilt, p.intNextFileIndex)
+                                  : PageButtons{};
+    cmdPrevious.setVisible(apply.back);
+    cmdNextPage.setVisible(apply.next);
+    cmdPrevious.setEnabled(!p.fillingPage);
+    cmdNextPage.setEnabled(!p.fillingPage);
+}
+
+void Form2::setPagesOfMainFolder(bool ofMainFolder) {
+    m_pagesOfMainFolder = ofMainFolder;
+    showPageButtons();
+}
+
 void Form2::cmdNextPage_Click() {
     Program& p = m_program;
     if (p.fillingPage) {
@@ -82,9 +99,7 @@ void Form2::cmdNextPage_Click() {
         p.intPageShown = static_cast<std::int16_t>(p.intPageShown - 1);
         buildPage = true;
     }
-    if (p.intPageShown >= 2 && p.intPageShown <= p.intPagesBuilt) {
-        cmdPrevious.setVisible(true);
-    }
+    showPageButtons();
     if (buildPage) {
         ShowMainList(p, kTrue);
         lblPageNumber.setCaption("P." + std::to_string(p.intPageShown + 1));
@@ -92,12 +107,6 @@ void Form2::cmdNextPage_Click() {
     } else if (p.intPageShown >= 1 && p.intPageShown <= p.intPagesBuilt) {
         ShowShadowPage(p, static_cast<std::int16_t>(p.intPageShown - 1));
         lblPageNumber.setCaption("P." + std::to_string(p.intPageShown));
-        if (p.intPageShown == p.intPagesBuilt) {
-            if (p.intNextFileIndex == 1) {
-                cmdNextPage.setVisible(false);
-            }
-            cmdPrevious.setVisible(true);
-        }
     }
 }
 
@@ -107,18 +116,10 @@ void Form2::cmdPrevious_Click() {
         return;  // refused while a page is being filled (the button is disabled meanwhile)
     }
     p.intPageShown = static_cast<std::int16_t>(p.intPageShown - 1);
-    if (p.intPageShown == 1) {
-        cmdPrevious.setVisible(false);
-        cmdNextPage.setVisible(true);
-    }
+    showPageButtons();
     if (p.intPagesBuilt >= 2) {
         ShowShadowPage(p, static_cast<std::int16_t>(p.intPageShown - 1));
         lblPageNumber.setCaption("P." + std::to_string(p.intPageShown));
-        if (p.intPageShown > 0 && p.intPageShown < p.intPagesBuilt) {
-            cmdNextPage.setVisible(true);
-        }
-    } else {
-        cmdPrevious.setVisible(false);
     }
 }
 
