@@ -43,6 +43,32 @@ double perPixel(double twips, float twipsPerPixel) {
     return twips / twipsPerPixel;
 }
 
+// One edge of the work area in a drag step, for the form's top (the top and bottom edges) or its
+// left (the left and right edges). Positions are in twips; they round to whole twips only when
+// the edge acts.
+struct Edge {
+    std::int32_t distance = 0;  // of the proposed place from the edge
+    double heldAt = 0;          // where the form is now
+    double flushAt = 0;         // where the form lies flush against the edge
+};
+
+// An edge that holds the form keeps it where it is while the proposed place stays within the
+// snap distance, and lets it go beyond; a free edge takes the form, flush against it, once the
+// proposed place comes within the snap distance. `position` changes only when the edge acts.
+void snapToEdge(const Edge& edge, std::int32_t snapDistance, Bool16& docked,
+                std::int32_t& position) {
+    if (docked != kFalse) {
+        if (absolute(edge.distance) > snapDistance) {
+            docked = kFalse;
+        } else {
+            position = nearest(edge.heldAt);
+        }
+    } else if (absolute(edge.distance) <= snapDistance) {
+        position = nearest(edge.flushAt);
+        docked = kTrue;
+    }
+}
+
 }  // namespace
 
 clsDockingHandler::clsDockingHandler(Host& host)
@@ -89,46 +115,20 @@ void clsDockingHandler::UpdateDockDrag(float x, float y) {
     Bool16 dockedTop = m_dockedTop;
     Bool16 dockedRight = m_dockedRight;
     Bool16 dockedLeft = m_dockedLeft;
-    if (dockedBottom != kFalse) {
-        if (absolute(distBottom) > m_snapDistance) {
-            dockedBottom = kFalse;
-        } else {
-            newTop = nearest(p.top());
-        }
-    } else if (absolute(distBottom) <= m_snapDistance) {
-        newTop = nearest(m_workArea.bottom - static_cast<double>(p.height()));
-        dockedBottom = kTrue;
-    }
-    if (dockedTop != kFalse) {
-        if (absolute(distTop) > m_snapDistance) {
-            dockedTop = kFalse;
-        } else {
-            newTop = nearest(p.top());
-        }
-    } else if (absolute(distTop) <= m_snapDistance) {
-        newTop = m_workArea.top;
-        dockedTop = kTrue;
-    }
-    if (dockedRight != kFalse) {
-        if (absolute(distRight) > m_snapDistance) {
-            dockedRight = kFalse;
-        } else {
-            newLeft = nearest(p.left());
-        }
-    } else if (absolute(distRight) <= m_snapDistance) {
-        newLeft = nearest(m_workArea.right - static_cast<double>(p.width()));
-        dockedRight = kTrue;
-    }
-    if (dockedLeft != kFalse) {
-        if (absolute(distLeft) > m_snapDistance) {
-            dockedLeft = kFalse;
-        } else {
-            newLeft = nearest(p.left());
-        }
-    } else if (absolute(distLeft) <= m_snapDistance) {
-        newLeft = m_workArea.left;
-        dockedLeft = kTrue;
-    }
+    snapToEdge({.distance = distBottom,
+                .heldAt = p.top(),
+                .flushAt = m_workArea.bottom - static_cast<double>(p.height())},
+               m_snapDistance, dockedBottom, newTop);
+    snapToEdge(
+        {.distance = distTop, .heldAt = p.top(), .flushAt = static_cast<double>(m_workArea.top)},
+        m_snapDistance, dockedTop, newTop);
+    snapToEdge({.distance = distRight,
+                .heldAt = p.left(),
+                .flushAt = m_workArea.right - static_cast<double>(p.width())},
+               m_snapDistance, dockedRight, newLeft);
+    snapToEdge(
+        {.distance = distLeft, .heldAt = p.left(), .flushAt = static_cast<double>(m_workArea.left)},
+        m_snapDistance, dockedLeft, newLeft);
 
     const float tx = m_host.twipsPerPixelX();
     const float ty = m_host.twipsPerPixelY();
