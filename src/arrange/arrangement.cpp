@@ -19,74 +19,120 @@ float back(std::int32_t value) {
     return static_cast<float>(value);
 }
 
-// Top, Left, Width, Height of a control, in four consecutive entries.
-void recordTLWH(Layout& saved, int at, const Control& c) {
-    saved[at] = keep(c.top());
-    saved[at + 1] = keep(c.left());
-    saved[at + 2] = keep(c.width());
-    saved[at + 3] = keep(c.height());
-}
+// What a row of the layout table keeps of its control, in this order, in consecutive entries.
+enum class Kept {
+    WindowAndScale,  // Top, Left, Width, Height, ScaleWidth, ScaleHeight; each written back alone
+    Place,           // Top, Left, Width, Height; written back in one move
+    PlaceButHeight,  // Top, Left, Width; the control keeps its own height
+    Left,
+    Top,
+};
 
-void restoreTLWH(const Layout& saved, int at, Control& c) {
-    c.move(back(saved[at + 1]), back(saved[at]), back(saved[at + 2]), back(saved[at + 3]));
+struct LayoutRow {
+    Control* control;
+    Kept kept;
+};
+
+// The recorded layout, one row per control, the window first. Each row's entries follow the
+// previous row's; recording and restoring both walk this table, so the two directions cannot
+// disagree on an index. Form1 itself reads the window's entries 0 to 3.
+std::array<LayoutRow, 20> layoutTable(Form1& f) {
+    return {{
+        {&f, Kept::WindowAndScale},            // 0 to 5
+        {&f.cmdShape, Kept::Left},             // 6
+        {&f.cmdRealSize, Kept::Place},         // 7 to 10
+        {&f.cmdBackgroundColor, Kept::Place},  // 11 to 14
+        {&f.imgQel, Kept::Place},              // 15 to 18
+        {&f.File1, Kept::Place},               // 19 to 22
+        {&f.Drive1, Kept::PlaceButHeight},     // 23 to 25
+        {&f.Dir1, Kept::Place},                // 26 to 29
+        {&f.imgShow, Kept::Place},             // 30 to 33
+        {&f.lblErrorMessage, Kept::Place},     // 34 to 37
+        {&f.Frame1, Kept::Place},              // 38 to 41
+        {&f.lblDimension, Kept::Place},        // 42 to 45
+        {&f.lblFileSize, Kept::Place},         // 46 to 49
+        {&f.lblRatio, Kept::Place},            // 50 to 53
+        {&f.cmdTiny, Kept::Left},              // 54
+        {&f.cmdShowAni, Kept::Left},           // 55
+        {&f.cmdViewAll, Kept::Left},           // 56
+        {&f.cmdPlayGif, Kept::Left},           // 57
+        {&f.AnimatedGifCtl1, Kept::Top},       // 58
+        {&f.cmdStick, Kept::Left},             // 59
+    }};
 }
 
 void recordLayout(Form1& f, Layout& saved) {
-    saved[0] = keep(f.top());
-    saved[1] = keep(f.left());
-    saved[2] = keep(f.width());
-    saved[3] = keep(f.height());
-    saved[4] = keep(f.scaleWidth());
-    saved[5] = keep(f.scaleHeight());
-    saved[6] = keep(f.cmdShape.left());
-    recordTLWH(saved, 7, f.cmdRealSize);
-    recordTLWH(saved, 11, f.cmdBackgroundColor);
-    recordTLWH(saved, 15, f.imgQel);
-    recordTLWH(saved, 19, f.File1);
-    saved[23] = keep(f.Drive1.top());
-    saved[24] = keep(f.Drive1.left());
-    saved[25] = keep(f.Drive1.width());
-    recordTLWH(saved, 26, f.Dir1);
-    recordTLWH(saved, 30, f.imgShow);
-    recordTLWH(saved, 34, f.lblErrorMessage);
-    recordTLWH(saved, 38, f.Frame1);
-    recordTLWH(saved, 42, f.lblDimension);
-    recordTLWH(saved, 46, f.lblFileSize);
-    recordTLWH(saved, 50, f.lblRatio);
-    saved[54] = keep(f.cmdTiny.left());
-    saved[55] = keep(f.cmdShowAni.left());
-    saved[56] = keep(f.cmdViewAll.left());
-    saved[57] = keep(f.cmdPlayGif.left());
-    saved[58] = keep(f.AnimatedGifCtl1.top());
-    saved[59] = keep(f.cmdStick.left());
+    std::size_t at = 0;
+    const auto record = [&saved, &at](float value) { saved.at(at++) = keep(value); };
+    for (const LayoutRow& row : layoutTable(f)) {
+        const Control& c = *row.control;
+        switch (row.kept) {
+            case Kept::WindowAndScale:
+                record(f.top());
+                record(f.left());
+                record(f.width());
+                record(f.height());
+                record(f.scaleWidth());
+                record(f.scaleHeight());
+                break;
+            case Kept::Place:
+                record(c.top());
+                record(c.left());
+                record(c.width());
+                record(c.height());
+                break;
+            case Kept::PlaceButHeight:
+                record(c.top());
+                record(c.left());
+                record(c.width());
+                break;
+            case Kept::Left:
+                record(c.left());
+                break;
+            case Kept::Top:
+                record(c.top());
+                break;
+        }
+    }
 }
 
 void restoreLayout(Form1& f, const Layout& saved) {
-    f.setTop(back(saved[0]));
-    f.setLeft(back(saved[1]));
-    f.setWidth(back(saved[2]));
-    f.setHeight(back(saved[3]));
-    f.setScaleWidth(back(saved[4]));
-    f.setScaleHeight(back(saved[5]));
-    f.cmdShape.setLeft(back(saved[6]));
-    restoreTLWH(saved, 7, f.cmdRealSize);
-    restoreTLWH(saved, 11, f.cmdBackgroundColor);
-    restoreTLWH(saved, 15, f.imgQel);
-    restoreTLWH(saved, 19, f.File1);
-    f.Drive1.move(back(saved[24]), back(saved[23]), back(saved[25]), f.Drive1.height());
-    restoreTLWH(saved, 26, f.Dir1);
-    restoreTLWH(saved, 30, f.imgShow);
-    restoreTLWH(saved, 34, f.lblErrorMessage);
-    restoreTLWH(saved, 38, f.Frame1);
-    restoreTLWH(saved, 42, f.lblDimension);
-    restoreTLWH(saved, 46, f.lblFileSize);
-    restoreTLWH(saved, 50, f.lblRatio);
-    f.cmdTiny.setLeft(back(saved[54]));
-    f.cmdShowAni.setLeft(back(saved[55]));
-    f.cmdViewAll.setLeft(back(saved[56]));
-    f.cmdPlayGif.setLeft(back(saved[57]));
-    f.AnimatedGifCtl1.setTop(back(saved[58]));
-    f.cmdStick.setLeft(back(saved[59]));
+    std::size_t at = 0;
+    const auto next = [&saved, &at] { return back(saved.at(at++)); };
+    for (const LayoutRow& row : layoutTable(f)) {
+        Control& c = *row.control;
+        switch (row.kept) {
+            case Kept::WindowAndScale:
+                f.setTop(next());
+                f.setLeft(next());
+                f.setWidth(next());
+                f.setHeight(next());
+                f.setScaleWidth(next());
+                f.setScaleHeight(next());
+                break;
+            case Kept::Place: {
+                const float top = next();
+                const float left = next();
+                const float width = next();
+                const float height = next();
+                c.move(left, top, width, height);
+                break;
+            }
+            case Kept::PlaceButHeight: {
+                const float top = next();
+                const float left = next();
+                const float width = next();
+                c.move(left, top, width, c.height());
+                break;
+            }
+            case Kept::Left:
+                c.setLeft(next());
+                break;
+            case Kept::Top:
+                c.setTop(next());
+                break;
+        }
+    }
 }
 
 void applyVertical(Form1& f) {
