@@ -7,6 +7,7 @@
 
 #include "forms/types.h"
 #include "forms/window_hooks.h"
+#include "win/file_system.h"
 #include "win/gdi.h"
 
 namespace plivora {
@@ -25,13 +26,6 @@ struct FrameMetrics {
     float top = 0;
     float right = 0;
     float bottom = 0;
-};
-
-// A drive: a mounted file system that holds files. Its root is an absolute folder ending in '/'.
-struct Drive {
-    std::string root;
-    std::string label;  // what the drive list shows
-    bool operator==(const Drive&) const = default;
 };
 
 // What only a window system knows or does. The Qt host drives real windows; the headless host

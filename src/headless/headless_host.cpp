@@ -6,7 +6,6 @@
 #include "forms/menu.h"
 #include "forms/timer_control.h"
 #include "win/error.h"
-#include "win/file_system.h"
 
 namespace plivora {
 
@@ -14,9 +13,6 @@ HeadlessHost::HeadlessHost() {
     gdi().systemColors().setColor(COLOR_BTNFACE, systemColor(COLOR_BTNFACE));
     gdi().systemColors().setColor(COLOR_WINDOWTEXT, systemColor(COLOR_WINDOWTEXT));
     gdi().systemColors().setColor(COLOR_WINDOW, systemColor(COLOR_WINDOW));
-    for (const std::string& root : mountedFileSystemRoots()) {
-        m_drives.push_back({withTrailingSlash(root), root});
-    }
 }
 
 void HeadlessHost::setScreen(const PixelRect& screen, const PixelRect& workArea) {

@@ -80,7 +80,8 @@ public:
         return m_clipboardData;
     }
 
-    // File systems: the real mounted ones unless a test sets its own.
+    // File systems: the root alone unless a test sets its own, so that no test depends on what
+    // the machine it runs on has mounted.
     std::vector<Drive> drives() const override;
     void setDrives(std::vector<Drive> drives) { m_drives = std::move(drives); }
 
@@ -132,7 +133,7 @@ private:
     std::vector<Popup> m_popups;
     std::string m_clipboardText;
     std::map<int, std::vector<std::uint8_t>> m_clipboardData;
-    std::vector<Drive> m_drives;
+    std::vector<Drive> m_drives{{"/", "/"}};
     std::vector<Form*> m_forms;
     std::vector<std::string> m_windowCalls;
     std::vector<HandlerFailure> m_handlerFailures;

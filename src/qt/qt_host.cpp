@@ -352,11 +352,7 @@ void QtHost::publishClipboard() {
 }
 
 std::vector<Drive> QtHost::drives() const {
-    std::vector<Drive> drives;
-    for (const std::string& root : mountedFileSystemRoots()) {
-        drives.push_back({withTrailingSlash(root), root});
-    }
-    return drives;
+    return mountedDrives();
 }
 
 void QtHost::formCreated(Form& form) {

@@ -255,8 +255,8 @@ std::string settingsFolderFor(const std::string& programFolder) {
     return folder;
 }
 
-std::vector<std::string> mountedFileSystemRoots() {
-    std::vector<std::string> roots{"/"};
+std::vector<Drive> mountedDrives() {
+    std::vector<Drive> drives{{"/", "/"}};
     std::ifstream mounts("/proc/self/mounts");
     std::string line;
     std::vector<std::string> others;
@@ -286,8 +286,10 @@ std::vector<std::string> mountedFileSystemRoots() {
     }
     std::sort(others.begin(), others.end());
     others.erase(std::unique(others.begin(), others.end()), others.end());
-    roots.insert(roots.end(), others.begin(), others.end());
-    return roots;
+    for (const std::string& mountPoint : others) {
+        drives.push_back({withTrailingSlash(mountPoint), mountPoint});
+    }
+    return drives;
 }
 
 }  // namespace plivora

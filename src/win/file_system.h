@@ -60,8 +60,16 @@ struct FileStamp {
 // The stamp of a regular file (links followed); none for anything else or nothing.
 std::optional<FileStamp> fileStamp(const std::string& path);
 
-// The mounted file systems that hold files, by mount point: the root first, then the others in
-// order. Pseudo file systems (proc, sysfs, cgroups, ...) are left out.
-std::vector<std::string> mountedFileSystemRoots();
+// A drive: a mounted file system that holds files. Its root is an absolute folder ending in '/'.
+struct Drive {
+    std::string root;
+    std::string label;  // what the drive list shows
+    bool operator==(const Drive&) const = default;
+};
+
+// The drives of this machine: the mounted file systems that hold files, labelled by mount point,
+// the root first, then the others in order. Pseudo file systems (proc, sysfs, cgroups, ...) and
+// system areas are left out.
+std::vector<Drive> mountedDrives();
 
 }  // namespace plivora
