@@ -1,7 +1,5 @@
 #include "gifctl/frame_clock.h"
 
-#include <algorithm>
-
 namespace plivora {
 
 int frameIntervalMs(int delayCs, int userDelayMs) {
@@ -12,7 +10,7 @@ int frameIntervalMs(int delayCs, int userDelayMs) {
 }
 
 int frameTimerIntervalMs(int delayCs, int userDelayMs) {
-    return std::max(frameIntervalMs(delayCs, userDelayMs), kFrameTimerResolutionMs);
+    return timerTickIntervalMs(frameIntervalMs(delayCs, userDelayMs));
 }
 
 }  // namespace plivora

@@ -1,7 +1,5 @@
 #include "qt/qt_host.h"
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
@@ -16,6 +14,7 @@
 #include "forms/form.h"
 #include "forms/menu.h"
 #include "forms/timer_control.h"
+#include "forms/timer_resolution.h"
 #include "qt/clipboard_data.h"
 #include "qt/conversions.h"
 #include "qt/form_view.h"
@@ -244,7 +243,7 @@ void QtHost::timerChanged(TimerControl& timer) {
         });
         it = m_timers.emplace(&timer, std::move(ticker)).first;
     }
-    it->second->start(std::max(timer.interval(), kMinimumTimerMs));
+    it->second->start(timerTickIntervalMs(timer.interval()));
 }
 
 void QtHost::timerDestroyed(TimerControl& timer) {

@@ -63,11 +63,9 @@ public:
     static constexpr PixelPoint kCursorHotSpot{12, 12};
     void setProgramCursor(const Picture* cursor) override;
 
-    // Time and events. Intervals below kMinimumTimerMs tick every kMinimumTimerMs: the window
-    // timers of the designed platform did not tick faster, and a zero frame delay must not turn
-    // into a busy loop. A tick that falls due while the same timer's handler still runs (it
+    // Time and events. Intervals below the timer resolution tick at the resolution
+    // (timerTickIntervalMs). A tick that falls due while the same timer's handler still runs (it
     // called DoEvents) is dropped.
-    static constexpr int kMinimumTimerMs = 10;
     void timerChanged(TimerControl& timer) override;
     void timerDestroyed(TimerControl& timer) override;
     // Runs the pending events; throws ProgramEnding when the program ends meanwhile.

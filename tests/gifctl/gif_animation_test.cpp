@@ -375,8 +375,8 @@ TEST(FrameClock, IntervalsFollowTheDelayRule) {
         EXPECT_EQ(frameIntervalMs(delay, 1), interval) << "delay " << delay;
     }
     EXPECT_EQ(frameIntervalMs(10, 1000), 1100);
-    EXPECT_EQ(frameTimerIntervalMs(0, 1), kFrameTimerResolutionMs) << "never faster than 10 ms";
-    EXPECT_EQ(frameTimerIntervalMs(0, 0), kFrameTimerResolutionMs) << "never 0, which would stop";
+    EXPECT_EQ(frameTimerIntervalMs(0, 1), kTimerResolutionMs) << "never faster than 10 ms";
+    EXPECT_EQ(frameTimerIntervalMs(0, 0), kTimerResolutionMs) << "never 0, which would stop";
     EXPECT_EQ(frameTimerIntervalMs(10, 1), 101);
 }
 
