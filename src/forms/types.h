@@ -8,7 +8,6 @@ namespace plivora {
 // Colours are red + 256 * green + 65536 * blue; a set high bit names a system colour whose index
 // is in the low 24 bits.
 using OleColor = std::uint32_t;
-inline constexpr OleColor kSystemColorFlag = 0x80000000u;
 inline constexpr OleColor kButtonFace = 0x8000000Fu;
 inline constexpr OleColor kWindowText = 0x80000008u;
 inline constexpr OleColor kBlack = 0x000000u;

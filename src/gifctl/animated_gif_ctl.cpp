@@ -15,20 +15,12 @@ namespace {
 constexpr int kHourglass = 11;
 constexpr int kDefaultPointer = 0;
 
-// The colour a surface shows for a colour value whose high bit may name a system colour.
-COLORREF solidColor(const GdiContext& gdi, OleColor color) {
-    if ((color & kSystemColorFlag) != 0) {
-        return gdi.GetSysColor(static_cast<int>(color & 0xFFFFFFu));
-    }
-    return color;
-}
-
 }  // namespace
 
 AnimatedGifCtl::AnimatedGifCtl(Form& form, std::string name, Control* container)
     : UserControl(form, std::move(name), container), Timer1(form, this->name() + ".Timer1") {
     GdiContext& gdi = host().gdi();
-    m_surface = gdi.createSurface(1, 1, solidColor(gdi, kButtonFace));
+    m_surface = gdi.createSurface(1, 1, gdi.systemColors().resolve(kButtonFace));
     m_ownDc = gdi.GetDC(m_surface);
     // The control's start: the engine makes its canvas DC compatible with the control's DC;
     // rendering stopped, transparent colours made unique.
@@ -220,7 +212,7 @@ void AnimatedGifCtl::resizeSurface() {
     const int hgt =
         std::max(1, static_cast<int>(std::lround(height() / h.twipsPerPixelY())) - 2 * border);
     host().gdi().resizeSurface(m_surface, w, hgt,
-                               solidColor(host().gdi(), UserControl::backColor()));
+                               host().gdi().systemColors().resolve(UserControl::backColor()));
     surfaceChanged();
 }
 

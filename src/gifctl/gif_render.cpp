@@ -14,7 +14,6 @@ namespace plivora {
 namespace {
 
 constexpr int kStartIntervalMs = 250;
-constexpr COLORREF kSystemColourFlag = 0x80000000u;
 
 // A size in the control's scale, rounded to the nearest whole number with halves to the even
 // one.
@@ -27,11 +26,8 @@ int roundedScale(double value) {
 }  // namespace
 
 COLORREF GifAnimation::NearestSolidColor(COLORREF colour) const {
-    if (colour & kSystemColourFlag) {
-        colour = m_gdi.GetSysColor(static_cast<int>(colour & 0xFFFFFF));
-    }
     HDC screen = m_gdi.GetDC({});
-    COLORREF nearest = m_gdi.GetNearestColor(screen, colour);
+    COLORREF nearest = m_gdi.GetNearestColor(screen, m_gdi.systemColors().resolve(colour));
     m_gdi.ReleaseDC({}, screen);
     return nearest;
 }

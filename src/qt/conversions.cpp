@@ -79,11 +79,10 @@ QString captionToQString(const std::string& caption) {
 }
 
 QColor toQColor(OleColor color, const Host& host) {
-    if ((color & kSystemColorFlag) != 0) {
-        color = host.systemColor(static_cast<int>(color & 0x00FFFFFFu));
-    }
-    return QColor(static_cast<int>(color & 0xFFu), static_cast<int>((color >> 8) & 0xFFu),
-                  static_cast<int>((color >> 16) & 0xFFu));
+    // A view shows a system colour as the host's palette has it at the time of asking.
+    const COLORREF value =
+        resolveColor(color, [&host](int index) { return host.systemColor(index); });
+    return QColor(GetRValue(value), GetGValue(value), GetBValue(value));
 }
 
 OleColor fromQColor(const QColor& color) {

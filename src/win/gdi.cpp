@@ -66,6 +66,10 @@ void SystemColors::setColor(int index, COLORREF color) {
     }
 }
 
+COLORREF SystemColors::resolve(std::uint32_t color) const {
+    return resolveColor(color, [this](int index) { return this->color(index); });
+}
+
 std::uint32_t GdiContext::State::makeBitmap(int width, int height, int bitsPerPixel) {
     if (!sizeIsAllowed(width, height)) {
         return 0;

@@ -88,6 +88,21 @@ inline constexpr int COLOR_BTNSHADOW = 16;
 inline constexpr int COLOR_BTNTEXT = 18;
 inline constexpr int COLOR_BTNHIGHLIGHT = 20;
 
+// A colour value whose high bit is set names a system colour; its index is in the low 24 bits.
+// Controls keep their colours this way, so that they follow the system's scheme.
+inline constexpr std::uint32_t kSystemColorFlag = 0x80000000u;
+
+// The colour a colour value stands for: a system colour is looked up by its index through
+// `systemColor` (int -> COLORREF); any other value is the colour itself. Every place that turns a
+// control's colour into one to draw with goes through here, with the table it draws from.
+template <typename SystemColorLookup>
+COLORREF resolveColor(std::uint32_t color, const SystemColorLookup& systemColor) {
+    if ((color & kSystemColorFlag) != 0) {
+        return systemColor(static_cast<int>(color & 0x00FFFFFFu));
+    }
+    return color;
+}
+
 // The system colour table that GetSysColor reads. It starts with the classic desktop scheme; the
 // host fills in what its platform knows (the button face from its palette).
 class SystemColors {
@@ -99,6 +114,8 @@ public:
     // The colour of an index; 0 for an index outside the table, as the platform call answers.
     COLORREF color(int index) const;
     void setColor(int index, COLORREF color);
+    // The colour a colour value stands for, a system colour read from this table.
+    COLORREF resolve(std::uint32_t color) const;
 
 private:
     std::array<COLORREF, kCount> m_colors{};
