@@ -364,7 +364,7 @@ void Form1::File1_OLEDragDrop(const DropData& data) {
     std::vector<std::string> files;
     errors.run([&] {
         if (!data.files) {
-            throw Error(461, "Specified format doesn't match format of data");
+            throw Error(ErrorNumber::FormatDoesNotMatchData);
         }
         files = *data.files;
     });

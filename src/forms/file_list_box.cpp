@@ -60,7 +60,7 @@ void FileListBox::setListIndex(int index) {
 
 std::string FileListBox::list(int index) const {
     if (index < 0) {
-        throw Error(381, "Invalid property array index");
+        throw Error(ErrorNumber::InvalidPropertyArrayIndex);
     }
     return index < listCount() ? entries()[static_cast<std::size_t>(index)] : std::string();
 }

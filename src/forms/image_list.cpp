@@ -19,7 +19,7 @@ ImageList::ImageList(Form& form, std::string name)
 
 void ImageList::add(const std::string& key, const Picture& picture) {
     if (contains(key)) {
-        throw Error(35602, "Key is not unique in collection");
+        throw Error(ErrorNumber::KeyNotUnique);
     }
     if (picture.isNull()) {
         throw Error(ErrorNumber::InvalidPicture);
@@ -32,7 +32,7 @@ void ImageList::add(const std::string& key, const Picture& picture) {
 
 void ImageList::addImage(const std::string& key, Image image) {
     if (contains(key)) {
-        throw Error(35602, "Key is not unique in collection");
+        throw Error(ErrorNumber::KeyNotUnique);
     }
     if (image.isNull()) {
         throw Error(ErrorNumber::InvalidPicture);

@@ -12,10 +12,10 @@ void ListView::setIcons(ImageList* icons) {
 
 void ListView::addItem(const std::string& text, const std::string& iconKey) {
     if (m_icons == nullptr) {
-        throw Error(35600, "Index out of bounds");
+        throw Error(ErrorNumber::IndexOutOfBounds);
     }
     if (!m_icons->contains(iconKey)) {
-        throw Error(35601, "Element not found");
+        throw Error(ErrorNumber::ElementNotFound);
     }
     m_items.push_back({text, iconKey, false});
     notify(ViewChange::Content);

@@ -89,7 +89,7 @@ void AnimatedGifCtl::setStrGifFileName(const std::string& New_strGifFileName) {
 
 void AnimatedGifCtl::SetBackColor() {
     // No colour dialog object is ever created.
-    throw Error(91, "Object variable or With block variable not set");
+    throw Error(ErrorNumber::ObjectVariableNotSet);
 }
 
 std::string AnimatedGifCtl::fGetGifFileName(const std::string& sPathFile) {

@@ -10,7 +10,6 @@ namespace plivora {
 
 namespace {
 
-constexpr int kFileAlreadyExists = 58;
 // How many fresh names writeFrameFile tries before it reports the name as taken.
 constexpr int kNameAttempts = 100;
 
@@ -47,7 +46,7 @@ std::string writeFrameFile(const std::string& folder, int frame,
             writeNewPrivateFile(name, parts);
             return name;
         } catch (const Error& error) {
-            if (error.number() != kFileAlreadyExists || attempt == kNameAttempts) {
+            if (error.number() != ErrorNumber::FileAlreadyExists || attempt == kNameAttempts) {
                 throw;
             }
         }

@@ -15,14 +15,22 @@ std::string errorDescription(int number) {
         {6, "Overflow"},
         {7, "Out of memory"},
         {9, "Subscript out of range"},
+        {11, "Division by zero"},
         {52, "Bad file name or number"},
         {53, "File not found"},
         {57, "Device I/O error"},
+        {58, "File already exists"},
         {68, "Device unavailable"},
         {70, "Permission denied"},
         {75, "Path/File access error"},
         {76, "Path not found"},
+        {91, "Object variable or With block variable not set"},
+        {381, "Invalid property array index"},
+        {461, "Specified format doesn't match format of data"},
         {481, "Invalid picture"},
+        {35600, "Index out of bounds"},
+        {35601, "Element not found"},
+        {35602, "Key is not unique in collection"},
     };
     auto it = descriptions.find(number);
     return it != descriptions.end() ? it->second : "Application-defined or object-defined error";

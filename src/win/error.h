@@ -20,7 +20,7 @@ private:
     std::string m_description;
 };
 
-// Error numbers the program raises or reports.
+// Error numbers the program raises or reports; errorDescription has the text of each.
 namespace ErrorNumber {
 inline constexpr int Overflow = 6;
 inline constexpr int OutOfMemory = 7;
@@ -34,6 +34,14 @@ inline constexpr int DeviceIoError = 57;
 inline constexpr int PathFileAccessError = 75;
 inline constexpr int InvalidPicture = 481;
 inline constexpr int InvalidProcedureCall = 5;
+inline constexpr int DivisionByZero = 11;
+inline constexpr int FileAlreadyExists = 58;
+inline constexpr int ObjectVariableNotSet = 91;
+inline constexpr int InvalidPropertyArrayIndex = 381;
+inline constexpr int FormatDoesNotMatchData = 461;
+inline constexpr int IndexOutOfBounds = 35600;
+inline constexpr int ElementNotFound = 35601;
+inline constexpr int KeyNotUnique = 35602;
 }  // namespace ErrorNumber
 
 // The standard description of an error number ("File not found" for 53); "Application-defined or

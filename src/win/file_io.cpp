@@ -11,12 +11,6 @@
 
 namespace plivora {
 
-namespace {
-
-constexpr int kFileAlreadyExists = 58;
-
-}  // namespace
-
 Error openForReadingError(int errnoValue) {
     return Error(errnoValue == ENOENT || errnoValue == ENOTDIR ? ErrorNumber::FileNotFound
                                                                : ErrorNumber::PathFileAccessError);
@@ -29,7 +23,7 @@ Error readAccessError(int errnoValue) {
 
 Error createNewFileError(int errnoValue) {
     if (errnoValue == EEXIST) {
-        return Error(kFileAlreadyExists, "File already exists");
+        return Error(ErrorNumber::FileAlreadyExists);
     }
     return Error(ErrorNumber::PathFileAccessError);
 }
