@@ -33,12 +33,10 @@ std::int32_t absolute(std::int32_t value) {
     return checked(std::llabs(static_cast<std::int64_t>(value)));
 }
 
-constexpr int kDivisionByZero = 11;
-
 // Twips to pixels for the placement. A zero factor is an error of the operation.
 double perPixel(double twips, float twipsPerPixel) {
     if (twipsPerPixel == 0.0f) {
-        throw Error(kDivisionByZero, "Division by zero");
+        throw Error(ErrorNumber::DivisionByZero);
     }
     return twips / twipsPerPixel;
 }

@@ -20,6 +20,7 @@ std::string errorDescription(int number) {
         {53, "File not found"},
         {57, "Device I/O error"},
         {58, "File already exists"},
+        {63, "Bad record number"},
         {68, "Device unavailable"},
         {70, "Permission denied"},
         {75, "Path/File access error"},

@@ -27,6 +27,7 @@ inline constexpr int OutOfMemory = 7;
 inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int FileNotFound = 53;
 inline constexpr int BadFileNameOrNumber = 52;
+inline constexpr int BadRecordNumber = 63;
 inline constexpr int PermissionDenied = 70;
 inline constexpr int PathNotFound = 76;
 inline constexpr int DeviceUnavailable = 68;

@@ -15,7 +15,7 @@ namespace {
 
 off_t recordOffset(int recordNumber, int recordLength) {
     if (recordNumber < 1) {
-        throw Error(ErrorNumber::BadFileNameOrNumber, "Bad record number");
+        throw Error(ErrorNumber::BadRecordNumber);
     }
     return static_cast<off_t>(recordNumber - 1) * recordLength;
 }
