@@ -5,7 +5,6 @@
 
 #include "app/settings_record.h"
 #include "app_fixture.h"
-#include "win/file_system.h"
 
 namespace plivora {
 namespace {
@@ -243,21 +242,6 @@ TEST_F(SettingsFileTest, AFileThatMayBeReadButNotWrittenIsReadAndLeftUnchanged) 
 
 namespace plivora {
 namespace {
-
-TEST(SettingsFolder, AWritableProgramFolderKeepsTheFileBesideTheProgram) {
-    char pattern[] = "/tmp/plivora-folder-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const std::string root = pattern;
-    EXPECT_EQ(settingsFolderFor(root), root);
-    // A folder the program cannot write to sends the file to the user's configuration folder.
-    ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-    EXPECT_EQ(settingsFolderFor(root + "/no-such-folder"), root + "/config/plivora");
-    EXPECT_TRUE(std::filesystem::is_directory(root + "/config/plivora"));
-    // An installed program's folder never holds the file, even for a user who may write there.
-    EXPECT_EQ(settingsFolderFor("/usr/bin"), root + "/config/plivora");
-    ::unsetenv("XDG_CONFIG_HOME");
-    std::filesystem::remove_all(root);
-}
 
 TEST_F(SettingsFileTest, AnOwnSettingsFolderTakesTheFile) {
     const std::string elsewhere = root + "/config";

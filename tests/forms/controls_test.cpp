@@ -13,8 +13,6 @@
 #include "forms/window_calls.h"
 #include "headless/headless_host.h"
 #include "win/error.h"
-#include "win/file_system.h"
-#include "win/image_scale.h"
 
 namespace plivora {
 namespace {
@@ -28,23 +26,6 @@ public:
     ImageList icons{*this, "icons"};
     ListView list{*this, "list"};
 };
-
-TEST(HeadlessClock, TimersFireInOrderOfTheirDueTimes) {
-    HeadlessHost host;
-    TestForm form(host);
-    std::vector<std::string> fired;
-    form.fast.Timer = [&] { fired.push_back("fast@" + std::to_string(host.now())); };
-    form.slow.Timer = [&] {
-        fired.push_back("slow@" + std::to_string(host.now()));
-        form.fast.setTimerEnabled(false);  // a handler may stop another timer
-    };
-    form.fast.setInterval(300);
-    form.slow.setInterval(1000);
-    host.advance(2000);
-    EXPECT_EQ(fired, (std::vector<std::string>{"fast@300", "fast@600", "fast@900", "slow@1000",
-                                               "slow@2000"}));
-    EXPECT_EQ(host.now(), 2000);
-}
 
 // Showing a shown window, or making a topmost window topmost again, brings it to the front.
 TEST(FormStacking, ShowingAShownWindowBringsItForward) {
@@ -88,23 +69,6 @@ TEST(HandlerBoundary, EveryEventKindReportsAnErrorToTheHost) {
 
     form.image.Click = [] { throw std::logic_error("a fault"); };
     EXPECT_THROW(form.image.raiseClick(), std::logic_error);
-}
-
-TEST(HeadlessClock, ChangingTheIntervalRestartsTheCount) {
-    HeadlessHost host;
-    TestForm form(host);
-    int ticks = 0;
-    form.fast.Timer = [&] {
-        ++ticks;
-        form.fast.setInterval(500);
-    };
-    form.fast.setInterval(100);
-    host.advance(100);
-    EXPECT_EQ(ticks, 1);
-    host.advance(499);
-    EXPECT_EQ(ticks, 1);
-    host.advance(1);
-    EXPECT_EQ(ticks, 2);
 }
 
 TEST(FormGeometry, ACustomScaleMapsControlUnitsOntoTheClientArea) {
@@ -177,35 +141,6 @@ TEST(ListViewAndImageList, ItemsNeedTheirIconAndAPressComesBeforeTheItemClick) {
     form.list.pressItem(-1, MouseButton::Left, 0, 500, 500);
     EXPECT_EQ(events, (std::vector<std::string>{"down 2", "item 0", "down 1"}));
     EXPECT_TRUE(form.list.items()[0].selected);
-}
-
-TEST(ImageScale, ShrinkingAveragesAndTheSizeIsExact) {
-    Image source(4, 2, 0xFF000000u);
-    source.setPixel(0, 0, 0xFFFFFFFFu);
-    source.setPixel(1, 0, 0xFFFFFFFFu);
-    const Image half = scaleImage(source, 2, 1);
-    ASSERT_EQ(half.width, 2);
-    ASSERT_EQ(half.height, 1);
-    EXPECT_EQ(half.pixel(0, 0), 0xFF808080u);  // two white and two black pixels
-    EXPECT_EQ(half.pixel(1, 0), 0xFF000000u);
-    const Image big = scaleImage(Image(1, 1, 0xFF112233u), 7, 3);
-    EXPECT_EQ(big.pixel(6, 2), 0xFF112233u);
-    EXPECT_TRUE(scaleImage(Image(), 5, 5).isNull());
-}
-
-TEST(FileSystem, NamesSortLikeAFileListAndPatternsIgnoreCase) {
-    std::vector<std::string> names = {"b.gif", "B.gif", "a.GIF", "_x.gif", "A2.jpg", "a10.jpg"};
-    std::sort(names.begin(), names.end(), lessCaseInsensitive);
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"_x.gif", "a.GIF", "a10.jpg", "A2.jpg", "B.gif", "b.gif"}));
-    const std::string pattern = "*.gif;*.jpeg;*.jpg;*.bmp;*.ico;*.cur";
-    EXPECT_TRUE(matchesPattern("X.JPEG", pattern));
-    EXPECT_TRUE(matchesPattern("c.Cur", pattern));
-    EXPECT_FALSE(matchesPattern("x.png", pattern));
-    EXPECT_FALSE(matchesPattern("x.gif.txt", pattern));
-    EXPECT_EQ(normalizeFolder("/a//b/./c/"), "/a/b/c");
-    EXPECT_EQ(normalizeFolder("/"), "/");
-    EXPECT_EQ(normalizeFolder("/a/b/.."), "/a");
 }
 
 TEST(DriveList, ThePathBelongsToTheLongestMatchingRoot) {

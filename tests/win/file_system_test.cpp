@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -51,6 +52,36 @@ TEST(FolderListing, TakesEachEntrysTypeFromTheFolderAndFollowsLinks) {
     EXPECT_EQ(folders, (std::vector<std::string>{"folder.jpg", "linked", "Sub"}));
     // Links are looked at by both listings (the file list only when the name matches).
     EXPECT_LE(calls, 2 * entriesWithoutType(root));
+    std::filesystem::remove_all(root);
+}
+
+TEST(FileSystem, NamesSortLikeAFileListAndPatternsIgnoreCase) {
+    std::vector<std::string> names = {"b.gif", "B.gif", "a.GIF", "_x.gif", "A2.jpg", "a10.jpg"};
+    std::sort(names.begin(), names.end(), lessCaseInsensitive);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"_x.gif", "a.GIF", "a10.jpg", "A2.jpg", "B.gif", "b.gif"}));
+    const std::string pattern = "*.gif;*.jpeg;*.jpg;*.bmp;*.ico;*.cur";
+    EXPECT_TRUE(matchesPattern("X.JPEG", pattern));
+    EXPECT_TRUE(matchesPattern("c.Cur", pattern));
+    EXPECT_FALSE(matchesPattern("x.png", pattern));
+    EXPECT_FALSE(matchesPattern("x.gif.txt", pattern));
+    EXPECT_EQ(normalizeFolder("/a//b/./c/"), "/a/b/c");
+    EXPECT_EQ(normalizeFolder("/"), "/");
+    EXPECT_EQ(normalizeFolder("/a/b/.."), "/a");
+}
+
+TEST(SettingsFolder, AWritableProgramFolderKeepsTheFileBesideTheProgram) {
+    char pattern[] = "/tmp/plivora-folder-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string root = pattern;
+    EXPECT_EQ(settingsFolderFor(root), root);
+    // A folder the program cannot write to sends the file to the user's configuration folder.
+    ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+    EXPECT_EQ(settingsFolderFor(root + "/no-such-folder"), root + "/config/plivora");
+    EXPECT_TRUE(std::filesystem::is_directory(root + "/config/plivora"));
+    // An installed program's folder never holds the file, even for a user who may write there.
+    EXPECT_EQ(settingsFolderFor("/usr/bin"), root + "/config/plivora");
+    ::unsetenv("XDG_CONFIG_HOME");
     std::filesystem::remove_all(root);
 }
 

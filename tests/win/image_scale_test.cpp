@@ -90,5 +90,19 @@ TEST(ScaleImage, ALargeBoxDoesNotOverflowItsSums) {
     EXPECT_EQ(scaled.pixel(0, 0), 0xFFFFFFFFu);
 }
 
+TEST(ImageScale, ShrinkingAveragesAndTheSizeIsExact) {
+    Image source(4, 2, 0xFF000000u);
+    source.setPixel(0, 0, 0xFFFFFFFFu);
+    source.setPixel(1, 0, 0xFFFFFFFFu);
+    const Image half = scaleImage(source, 2, 1);
+    ASSERT_EQ(half.width, 2);
+    ASSERT_EQ(half.height, 1);
+    EXPECT_EQ(half.pixel(0, 0), 0xFF808080u);  // two white and two black pixels
+    EXPECT_EQ(half.pixel(1, 0), 0xFF000000u);
+    const Image big = scaleImage(Image(1, 1, 0xFF112233u), 7, 3);
+    EXPECT_EQ(big.pixel(6, 2), 0xFF112233u);
+    EXPECT_TRUE(scaleImage(Image(), 5, 5).isNull());
+}
+
 }  // namespace
 }  // namespace plivora

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app_fixture.h"
+#include "../app/app_fixture.h"
 #include "thumbs/form2.h"
 #include "win/thumbnail_cache.h"
 

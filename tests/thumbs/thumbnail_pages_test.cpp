@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "app_fixture.h"
+#include "../app/app_fixture.h"
 #include "thumbs/form2.h"
 #include "thumbs/module1.h"
 
