@@ -7,7 +7,7 @@
 #include "forms/form.h"
 #include "gif_bytes.h"
 #include "headless/headless_host.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 #include "win/error.h"
 
 namespace plivora {
@@ -36,7 +36,7 @@ Bytes threeFrames() {
 class AnimatedGifCtlTest : public ::testing::Test {
 protected:
     std::string write(const std::string& name, const Bytes& bytes) {
-        const std::string path = folder.data() + "/" + name;
+        const std::string path = dataFolder.path() + "/" + name;
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
@@ -44,7 +44,9 @@ protected:
     }
     std::uint32_t pixel(int x, int y) { return form.gif.surface().pixel(x, y); }
 
-    TempFolder folder;
+    TempFolder dataFolder;  // the test's own files
+    // TMPDIR while the test runs; made after the folder above, which lies in the system's one
+    TempFolder tmpFolder{TempFolder::Tmpdir::PointHere};
     HeadlessHost host;
     GifForm form{host};
     std::vector<std::string> warnings;
@@ -72,7 +74,7 @@ TEST_F(AnimatedGifCtlTest, LoadingAGifShowsFrameZeroStopped) {
     EXPECT_EQ(pixel(0, 0), 0xFFFF0000u);
     EXPECT_EQ(form.gif.MousePointer(), 0);
     EXPECT_EQ(host.capture(), nullptr);
-    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_TRUE(tmpFolder.entries().empty());
 
     // Playing draws the frames in turn, looping.
     form.gif.StartTimer();
@@ -121,7 +123,7 @@ TEST_F(AnimatedGifCtlTest, ABrokenGifReleasesThePointerAndCaptureAndLeavesNoFile
     EXPECT_EQ(form.gif.MousePointer(), 0);
     EXPECT_EQ(host.capture(), nullptr);
     EXPECT_EQ(form.gif.strGifFileName(), path);  // keeps the new name
-    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_TRUE(tmpFolder.entries().empty());
 }
 
 TEST_F(AnimatedGifCtlTest, ANewBackColorClearsTheSurfaceAndALoadedGifDrawsOverIt) {
@@ -166,7 +168,7 @@ TEST_F(AnimatedGifCtlTest, AStoredFileThatExistsIsShownAtTheFirstPaint) {
         GifForm other(host);
         PropertyBag bag;
         bag.WriteProperty("BorderStyle", std::int32_t{1}, std::int32_t{0});
-        bag.WriteProperty("strGifFileName", exists ? path : folder.data() + "/gone.gif",
+        bag.WriteProperty("strGifFileName", exists ? path : dataFolder.path() + "/gone.gif",
                           std::string());
         other.gif.ReadProperties(bag);
         EXPECT_EQ(other.gif.borderStyle(), 1);

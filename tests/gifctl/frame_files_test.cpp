@@ -10,7 +10,7 @@
 #include <iterator>
 #include <regex>
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 #include "win/error.h"
 #include "win/temp_files.h"
 
@@ -27,30 +27,30 @@ TEST(FrameFilePrefix, IsTheNumberWithALeadingSpaceAndAZeroCharacter) {
 }
 
 TEST(MakeTempFileName, GivesAFreeNameWithTheExtensionAndLeavesNoFile) {
-    TempFolder folder;
-    std::string name = MakeTempFileName(folder.tmp(), frameFilePrefix(12), "GIF");
-    EXPECT_TRUE(std::regex_match(name, std::regex(folder.tmp() + "/ 12[0-9A-F]{1,4}\\.GIF")))
+    TempFolder tmpFolder{TempFolder::Tmpdir::PointHere};
+    std::string name = MakeTempFileName(tmpFolder.path(), frameFilePrefix(12), "GIF");
+    EXPECT_TRUE(std::regex_match(name, std::regex(tmpFolder.path() + "/ 12[0-9A-F]{1,4}\\.GIF")))
         << name;
-    EXPECT_TRUE(folder.tmpEntries().empty()) << "the unique file is deleted at once";
+    EXPECT_TRUE(tmpFolder.entries().empty()) << "the unique file is deleted at once";
 
-    std::string kept = MakeTempFileName(folder.tmp(), "abc", "");
-    EXPECT_TRUE(std::regex_match(kept, std::regex(folder.tmp() + "/abc[0-9A-F]{1,4}\\.TMP")));
-    EXPECT_TRUE(folder.tmpEntries().empty());
+    std::string kept = MakeTempFileName(tmpFolder.path(), "abc", "");
+    EXPECT_TRUE(std::regex_match(kept, std::regex(tmpFolder.path() + "/abc[0-9A-F]{1,4}\\.TMP")));
+    EXPECT_TRUE(tmpFolder.entries().empty());
 }
 
 TEST(MakeTempFileName, AnEmptyFolderMeansTheCurrentOne) {
-    TempFolder folder;
+    TempFolder dataFolder;
     fs::path previous = fs::current_path();
-    fs::current_path(folder.data());
+    fs::current_path(dataFolder.path());
     std::string name = MakeTempFileName("", "p", "GIF");
     fs::current_path(previous);
-    EXPECT_EQ(fs::path(name).parent_path(), fs::path(folder.data()));
+    EXPECT_EQ(fs::path(name).parent_path(), fs::path(dataFolder.path()));
 }
 
 TEST(MakeTempFileName, AFolderWithoutRoomForAFileIsAnAccessError) {
-    TempFolder folder;
+    TempFolder tmpFolder{TempFolder::Tmpdir::PointHere};
     try {
-        MakeTempFileName(folder.tmp() + "/missing", "p", "GIF");
+        MakeTempFileName(tmpFolder.path() + "/missing", "p", "GIF");
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(error.number(), ErrorNumber::PathFileAccessError);
@@ -58,20 +58,20 @@ TEST(MakeTempFileName, AFolderWithoutRoomForAFileIsAnAccessError) {
 }
 
 TEST(WriteFrameFile, WritesThePartsIntoAPrivateFileNamedForTheFrame) {
-    TempFolder folder;
+    TempFolder tmpFolder{TempFolder::Tmpdir::PointHere};
     const std::uint8_t header[] = {'G', 'I', 'F', '8', '9', 'a'};
     const std::uint8_t closing[] = {0x00, 0x21, 0xF9, 0x3B};
     const std::array<std::span<const std::uint8_t>, 2> parts = {std::span(header),
                                                                 std::span(closing)};
     std::string name = writeFrameFile(GetTempPathA(), 3, parts);
-    EXPECT_TRUE(std::regex_match(name, std::regex(folder.tmp() + "/ 3[0-9A-F]{1,4}\\.GIF")));
+    EXPECT_TRUE(std::regex_match(name, std::regex(tmpFolder.path() + "/ 3[0-9A-F]{1,4}\\.GIF")));
     std::ifstream in(name, std::ios::binary);
     std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_EQ(bytes, std::string("GIF89a\0\x21\xF9\x3B", 10));
     struct stat info {};
     ::lstat(name.c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_EQ(folder.tmpEntries().size(), 1u);
+    EXPECT_EQ(tmpFolder.entries().size(), 1u);
 }
 
 }  // namespace

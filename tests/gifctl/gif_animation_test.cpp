@@ -12,7 +12,7 @@
 
 #include "gif_bytes.h"
 #include "gifctl/frame_clock.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 #include "win/error.h"
 #include "win/picture_loader.h"
 
@@ -78,7 +78,7 @@ protected:
     static constexpr int kSurfaceHeight = 100;
 
     std::string writeGif(const std::string& name, const Bytes& bytes) {
-        std::string path = folder.data() + "/" + name;
+        std::string path = dataFolder.path() + "/" + name;
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
         return path;
@@ -130,7 +130,9 @@ protected:
         });
     }
 
-    TempFolder folder;
+    TempFolder dataFolder;  // the test's own files
+    // TMPDIR while the test runs; made after the folder above, which lies in the system's one
+    TempFolder tmpFolder{TempFolder::Tmpdir::PointHere};
     GdiContext gdi;
     SurfaceId surface = gdi.createSurface(kSurfaceWidth, kSurfaceHeight, kMagenta);
     HDC ownDc = gdi.GetDC(surface);
@@ -170,7 +172,7 @@ TEST_F(GifAnimationTest, LoadSplitsEveryFrameAndLeavesNoFileBehind) {
             EXPECT_EQ(pixel, pixelFromColorref(colours[k]));
         }
     }
-    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_TRUE(tmpFolder.entries().empty());
     EXPECT_EQ(animation->canvasWidth(), 32);
     EXPECT_EQ(animation->canvasHeight(), 2);
     EXPECT_EQ(animation->CurrentFrame(), 0);
@@ -191,7 +193,7 @@ TEST_F(GifAnimationTest, FrameFilesAreWrittenPrivatelyByteForByteAndOneAtATime) 
         struct stat info {};
         ::lstat(path.c_str(), &info);
         captures.push_back(
-            {path, readFile(path), info.st_mode & 0777u, folder.tmpEntries().size()});
+            {path, readFile(path), info.st_mode & 0777u, tmpFolder.entries().size()});
         return LoadPicture(path);
     });
     loadGif(writeGif("three.gif", kThreeFrames));
@@ -202,7 +204,7 @@ TEST_F(GifAnimationTest, FrameFilesAreWrittenPrivatelyByteForByteAndOneAtATime) 
         const Capture& capture = captures[static_cast<std::size_t>(k)];
         EXPECT_TRUE(std::regex_match(
             capture.name,
-            std::regex(folder.tmp() + "/ " + std::to_string(k) + "[0-9A-F]{1,4}\\.GIF")))
+            std::regex(tmpFolder.path() + "/ " + std::to_string(k) + "[0-9A-F]{1,4}\\.GIF")))
             << capture.name;
         Bytes expected = frameFileBytes(animation->stream(), k);
         EXPECT_EQ(capture.bytes, std::string(expected.begin(), expected.end()));
@@ -213,7 +215,7 @@ TEST_F(GifAnimationTest, FrameFilesAreWrittenPrivatelyByteForByteAndOneAtATime) 
     // (the image data's terminator included), then 21 F9 3B.
     Bytes frame1 = join({kHeaderPart, kControl1, kImage1, {0x21, 0xF9, 0x3B}});
     EXPECT_EQ(captures[1].bytes, std::string(frame1.begin(), frame1.end()));
-    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_TRUE(tmpFolder.entries().empty());
 }
 
 TEST_F(GifAnimationTest, AFileThatIsNotAGifEmptiesTheNameAndKeepsNoFrames) {
@@ -242,7 +244,7 @@ TEST_F(GifAnimationTest, AFileWithoutImagesHasNoFramesAndNoFiles) {
     EXPECT_EQ(animation->NumberofFrames(), -1);
     EXPECT_TRUE(animation->framePictures().empty());
     EXPECT_EQ(loads, 0) << "no segment of the previous file is used";
-    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_TRUE(tmpFolder.entries().empty());
     animation->setCurrentFrame(0);
     animation->StartTimer();  // nothing to play: a warning, and no clock ticking at 1 ms
     EXPECT_EQ(animation->timerInterval(), 0);
@@ -272,13 +274,13 @@ TEST_F(GifAnimationTest, TruncatedFilesAreErrorNineAndWriteNoFrameFile) {
         } catch (const Error& error) {
             EXPECT_EQ(error.number(), ErrorNumber::SubscriptOutOfRange);
         }
-        EXPECT_TRUE(folder.tmpEntries().empty());
+        EXPECT_TRUE(tmpFolder.entries().empty());
     }
     EXPECT_EQ(loads, 0);
 }
 
 TEST_F(GifAnimationTest, AMissingFileIsFileNotFound) {
-    animation->setStrGifFileName(folder.data() + "/nothing.gif");
+    animation->setStrGifFileName(dataFolder.path() + "/nothing.gif");
     try {
         animation->ReadGifFrames();
         FAIL() << "no error";
@@ -304,7 +306,7 @@ TEST_F(GifAnimationTest, AFrameTheLoaderRejectsIsDeletedToo) {
         EXPECT_EQ(error.number(), ErrorNumber::InvalidPicture);
     }
     EXPECT_EQ(existed, (std::vector<bool>{true, true}));
-    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_TRUE(tmpFolder.entries().empty());
     EXPECT_EQ(animation->framePictures().size(), 1u) << "frames loaded before it stay";
     EXPECT_EQ(animation->NumberofFrames(), 2);
 
@@ -315,7 +317,7 @@ TEST_F(GifAnimationTest, AFrameTheLoaderRejectsIsDeletedToo) {
     } catch (const Error& error) {
         EXPECT_EQ(error.number(), ErrorNumber::InvalidPicture);
     }
-    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_TRUE(tmpFolder.entries().empty());
 }
 
 TEST_F(GifAnimationTest, AHundredPixelScreenGetsA128PixelCanvasOfBackground) {
@@ -603,7 +605,7 @@ TEST_F(GifAnimationTest, ADecodedFrameLargerThanTheWalkReadIsRefusedAndItsFileDe
     } catch (const Error& error) {
         EXPECT_EQ(error.number(), ErrorNumber::OutOfMemory);
     }
-    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_TRUE(tmpFolder.entries().empty());
 }
 
 }  // namespace

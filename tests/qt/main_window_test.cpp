@@ -23,6 +23,7 @@
 #include "app/program.h"
 #include "qt/conversions.h"
 #include "qt/qt_host.h"
+#include "support/temp_folder.h"
 #include "win/error.h"
 
 namespace plivora {
@@ -41,9 +42,6 @@ const std::string kTinyGif(
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/plivora-qt-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root = pattern;
         appDir = root + "/app";
         picturesDir = root + "/pictures";
         std::filesystem::create_directories(appDir);
@@ -61,8 +59,6 @@ protected:
     void TearDown() override {
         program.reset();
         host.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
     }
 
     static void write(const std::string& path, const std::string& bytes) {
@@ -95,7 +91,8 @@ protected:
         EXPECT_TRUE(event.isAccepted());
     }
 
-    std::string root;
+    TempFolder tempFolder;
+    const std::string root = tempFolder.path();
     std::string appDir;
     std::string picturesDir;
     std::unique_ptr<QtHost> host;

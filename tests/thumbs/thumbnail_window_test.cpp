@@ -143,8 +143,10 @@ TEST_F(ThumbnailWindowTest, AFolderChangeDuringAFillEndsItAndViewAllStartsAfresh
     EXPECT_EQ(program->sThumbPath, picturesDir + "/sub/");
     ASSERT_EQ(thumbs().lvMain.items().size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
+        // Appended rather than "s" + std::to_string(...), as in quick_choices_test.cpp
+        // (-Wrestrict).
         EXPECT_EQ(thumbs().lvMain.items()[i].text.substr(0, 8),
-                  "s" + std::to_string(i + 1) + ".bmp\r\n");
+                  std::string("s").append(std::to_string(i + 1)).append(".bmp\r\n"));
     }
     EXPECT_EQ(thumbs().lvShadow(0).items().size(), 3u);
     EXPECT_EQ(program->intPagesBuilt, 1);

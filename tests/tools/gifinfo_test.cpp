@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "../gifctl/gif_bytes.h"
-#include "../gifctl/temp_folder.h"
+#include "support/temp_folder.h"
 
 extern char** environ;
 
@@ -85,8 +85,8 @@ struct ThreeFrames {
 class GifInfoTest : public ::testing::Test {
 protected:
     ToolRun run(const std::vector<std::string>& arguments) {
-        const std::string outPath = folder.data() + "/stdout";
-        const std::string errPath = folder.data() + "/stderr";
+        const std::string outPath = dataFolder.path() + "/stdout";
+        const std::string errPath = dataFolder.path() + "/stderr";
         std::vector<std::string> all{PLIVORA_GIFINFO};
         all.insert(all.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
@@ -114,12 +114,15 @@ protected:
     }
 
     std::string write(const std::string& name, const Bytes& bytes) {
-        const std::string path = folder.data() + "/" + name;
+        const std::string path = dataFolder.path() + "/" + name;
         writeBytes(path, bytes);
         return path;
     }
 
-    TempFolder folder;  // also the tool's TMPDIR, inherited by the process
+    TempFolder dataFolder;  // the test's own files
+    // TMPDIR while the test runs, inherited by the tool; made after the folder above, which lies
+    // in the system's one
+    TempFolder tmpFolder{TempFolder::Tmpdir::PointHere};
     ThreeFrames gif;
 };
 
@@ -166,12 +169,12 @@ TEST_F(GifInfoTest, ReportsTheRecordsTheCanvasAndTheIntervalsOfThreeTicks) {
     // (30 cs + the user delay of 1 ms), frame 2 (no control block: 0, raised to 10 ms), then
     // frame 0 again (600 cs, five seconds or more: 100 ms + 1).
     EXPECT_EQ(json["intervals"].toArray(), (QJsonArray{250, 301, 10, 101}));
-    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_TRUE(tmpFolder.entries().empty());
 }
 
 TEST_F(GifInfoTest, WritesTheDecodedFramesAndTheCanvasAfterEveryTick) {
     const std::string path = write("three.gif", gif.file());
-    const std::string out = folder.data() + "/png";
+    const std::string out = dataFolder.path() + "/png";
     const ToolRun r = run({"--back", "102030", "--ticks", "3", "--out", out, path});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto rgb = [&](const std::string& name, int x, int y) {
@@ -220,7 +223,7 @@ TEST_F(GifInfoTest, ShowsTheRecolouredKeyAndTheOpaqueFramesOwnColours) {
                              descriptor(0, 0, 4, 1),
                              imageData(2, {0, 1, 1, 0}),
                              kTrailer});
-    const std::string out = folder.data() + "/png";
+    const std::string out = dataFolder.path() + "/png";
     const ToolRun r = run({"--out", out, write("shared.gif", file)});
     ASSERT_EQ(r.status, 0) << r.err;
     const QJsonArray records = parse(r.out)["records"].toArray();
@@ -237,7 +240,7 @@ TEST_F(GifInfoTest, ShowsTheRecolouredKeyAndTheOpaqueFramesOwnColours) {
 
 TEST_F(GifInfoTest, CopiesEachFrameFileAsTheControlWroteIt) {
     const std::string path = write("three.gif", gif.file());
-    const std::string frames = folder.data() + "/frames";
+    const std::string frames = dataFolder.path() + "/frames";
     const ToolRun r = run({"--frame-files", frames, path});
     ASSERT_EQ(r.status, 0) << r.err;
     // The looping extension goes with frame 0 only, the comment with the frame after it.
@@ -245,7 +248,7 @@ TEST_F(GifInfoTest, CopiesEachFrameFileAsTheControlWroteIt) {
     EXPECT_EQ(readBytes(frames + "/frame_001.gif"), gif.frameFile(gif.frame1));
     EXPECT_EQ(readBytes(frames + "/frame_002.gif"), gif.frameFile(gif.frame2));
     EXPECT_FALSE(std::filesystem::exists(frames + "/frame_003.gif"));
-    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_TRUE(tmpFolder.entries().empty());
 }
 
 TEST_F(GifInfoTest, AFailedLoadIsReportedInTheJsonWithExitStatusZero) {
@@ -290,18 +293,18 @@ TEST_F(GifInfoTest, AFailedLoadIsReportedInTheJsonWithExitStatusZero) {
         }
         std::filesystem::remove(path);
     }
-    EXPECT_TRUE(folder.tmpEntries().empty());
+    EXPECT_TRUE(tmpFolder.entries().empty());
 }
 
 TEST_F(GifInfoTest, FileNamesAreEscapedIntoValidJson) {
     // A missing file keeps its name, so the name comes back in the JSON.
-    const std::string name = folder.data() +
+    const std::string name = dataFolder.path() +
                              "/a\"b\\c\nd\te\x01"
                              "f\xC3\xA9g\xFFh\xE2\x82.gif";
     const ToolRun r = run({name});
     ASSERT_EQ(r.status, 0);
     const QJsonObject json = parse(r.out);
-    const QString expected = QString::fromStdString(folder.data()) +
+    const QString expected = QString::fromStdString(dataFolder.path()) +
                              QStringLiteral(u"/a\"b\\c\nd\te\u0001f\u00e9g\u00ffh\u00e2\u0082.gif");
     EXPECT_EQ(json["strGifFileName"].toString(), expected);
     EXPECT_EQ(json["error"].toObject()["number"].toInt(), 53);

@@ -13,71 +13,10 @@
 namespace plivora {
 namespace {
 
+using testdata::bmpFile;
+using testdata::Dib;
 using testdata::putU16;
 using testdata::putU32;
-
-// A device-independent bitmap as a writer would store it: the info header of any version, the
-// masks and palette after it, and the pixel data. A negative height stores the rows top-down.
-struct Dib {
-    int headerSize = 40;  // 12, 40, 56, 108 or 124
-    int width = 0;
-    int height = 0;
-    int bits = 8;
-    std::uint32_t compression = 0;
-    std::vector<std::uint32_t> masks;  // in the header from 52 bytes on, else after it
-    std::vector<std::uint32_t> palette;
-    std::string data;
-
-    std::string headerBytes() const {
-        std::string out;
-        putU32(out, static_cast<std::uint32_t>(headerSize));
-        if (headerSize == 12) {
-            putU16(out, width);
-            putU16(out, height);
-            putU16(out, 1);
-            putU16(out, bits);
-        } else {
-            putU32(out, static_cast<std::uint32_t>(width));
-            putU32(out, static_cast<std::uint32_t>(height));
-            putU16(out, 1);
-            putU16(out, bits);
-            putU32(out, compression);
-            putU32(out, static_cast<std::uint32_t>(data.size()));
-            putU32(out, 2835);
-            putU32(out, 2835);
-            putU32(out, static_cast<std::uint32_t>(palette.size()));
-            putU32(out, 0);
-            for (std::size_t i = 0; headerSize >= 52 && i < 4; ++i) {
-                putU32(out, i < masks.size() ? masks[i] : 0);
-            }
-            out.resize(static_cast<std::size_t>(headerSize), '\0');  // colour space and the rest
-        }
-        if (headerSize < 52) {
-            for (std::uint32_t mask : masks) {
-                putU32(out, mask);
-            }
-        }
-        for (std::uint32_t rgb : palette) {
-            out += static_cast<char>(rgb & 0xFF);
-            out += static_cast<char>((rgb >> 8) & 0xFF);
-            out += static_cast<char>((rgb >> 16) & 0xFF);
-            if (headerSize != 12) {
-                out += '\0';
-            }
-        }
-        return out;
-    }
-    std::string bytes() const { return headerBytes() + data; }
-};
-
-std::string bmpFile(const Dib& dib) {
-    const std::string header = dib.headerBytes();
-    std::string out = "BM";
-    putU32(out, static_cast<std::uint32_t>(14 + header.size() + dib.data.size()));
-    putU32(out, 0);
-    putU32(out, static_cast<std::uint32_t>(14 + header.size()));
-    return out + header + dib.data;
-}
 
 struct IconEntry {
     int listedWidth = 0;

@@ -2,39 +2,21 @@
 
 #include <string>
 
+#include "support/bmp_file.h"
 #include "win/error.h"
 #include "win/picture_loader.h"
 
 namespace plivora {
 namespace {
 
-// A BMP file header and a 40-byte info header for an uncompressed picture, followed by `data`.
+// A BMP file of an uncompressed picture with a 40-byte info header, followed by `data`.
 std::string bitmap(int width, int height, int bitsPerPixel, const std::string& data) {
-    std::string out;
-    auto u16 = [&](unsigned v) {
-        out += static_cast<char>(v & 0xFF);
-        out += static_cast<char>((v >> 8) & 0xFF);
-    };
-    auto u32 = [&](unsigned v) {
-        u16(v & 0xFFFF);
-        u16(v >> 16);
-    };
-    out += "BM";
-    u32(static_cast<unsigned>(54 + data.size()));
-    u32(0);
-    u32(54);  // pixel data offset
-    u32(40);  // info header size
-    u32(static_cast<unsigned>(width));
-    u32(static_cast<unsigned>(height));
-    u16(1);  // planes
-    u16(static_cast<unsigned>(bitsPerPixel));
-    u32(0);  // BI_RGB
-    u32(static_cast<unsigned>(data.size()));
-    u32(2835);
-    u32(2835);
-    u32(0);
-    u32(0);
-    return out + data;
+    testdata::Dib dib;
+    dib.width = width;
+    dib.height = height;
+    dib.bits = bitsPerPixel;
+    dib.data = data;
+    return testdata::bmpFile(dib);
 }
 
 TEST(BitmapRows, AnUncompressedBitmapMustHoldEveryRowItClaims) {

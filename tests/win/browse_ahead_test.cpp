@@ -1,15 +1,13 @@
 #include "win/browse_ahead.h"
-
 #include <gtest/gtest.h>
 #include <utime.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <string>
-
+#include "support/temp_folder.h"
 #include "win/error.h"
 
 namespace plivora {
@@ -21,13 +19,6 @@ namespace fs = std::filesystem;
 // their decode end.
 class BrowseAheadTest : public testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "plivora-ahead-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     std::string file(const std::string& name, const std::string& bytes = "12345") {
         const std::string path = (m_dir / name).string();
         std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -59,7 +50,8 @@ protected:
     bool slowReleased = false;
 
 private:
-    fs::path m_dir;
+    TempFolder m_folder;
+    const fs::path m_dir{m_folder.path()};
 };
 
 TEST_F(BrowseAheadTest, HandsOverAPlannedPictureOnceWithoutDecodingItAgain) {

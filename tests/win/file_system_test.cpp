@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.h"
 #include "win/file_system.h"
 
 namespace plivora {
@@ -28,9 +29,8 @@ std::uint64_t entriesWithoutType(const std::string& folder) {
 }
 
 TEST(FolderListing, TakesEachEntrysTypeFromTheFolderAndFollowsLinks) {
-    char pattern[] = "/tmp/plivora-listing-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const std::string root = pattern;
+    const TempFolder folder;
+    const std::string root = folder.path();
     for (int i = 0; i < 500; ++i) {
         std::ofstream(root + "/p" + std::to_string(i) + ".jpg") << "x";
     }
@@ -52,7 +52,6 @@ TEST(FolderListing, TakesEachEntrysTypeFromTheFolderAndFollowsLinks) {
     EXPECT_EQ(folders, (std::vector<std::string>{"folder.jpg", "linked", "Sub"}));
     // Links are looked at by both listings (the file list only when the name matches).
     EXPECT_LE(calls, 2 * entriesWithoutType(root));
-    std::filesystem::remove_all(root);
 }
 
 TEST(FileSystem, NamesSortLikeAFileListAndPatternsIgnoreCase) {
@@ -71,9 +70,8 @@ TEST(FileSystem, NamesSortLikeAFileListAndPatternsIgnoreCase) {
 }
 
 TEST(SettingsFolder, AWritableProgramFolderKeepsTheFileBesideTheProgram) {
-    char pattern[] = "/tmp/plivora-folder-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const std::string root = pattern;
+    const TempFolder folder;
+    const std::string root = folder.path();
     EXPECT_EQ(settingsFolderFor(root), root);
     // A folder the program cannot write to sends the file to the user's configuration folder.
     ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
@@ -82,7 +80,6 @@ TEST(SettingsFolder, AWritableProgramFolderKeepsTheFileBesideTheProgram) {
     // An installed program's folder never holds the file, even for a user who may write there.
     EXPECT_EQ(settingsFolderFor("/usr/bin"), root + "/config/plivora");
     ::unsetenv("XDG_CONFIG_HOME");
-    std::filesystem::remove_all(root);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "picture_test_data.h"
+#include "support/temp_folder.h"
 #include "win/error.h"
 #include "win/picture_loader.h"
 
@@ -24,13 +25,6 @@ using testdata::writeFile;
 // A folder of its own for each test, removed afterwards.
 class PictureFiles : public testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "plivora-pictures-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     std::string file(const std::string& name, const std::string& bytes) {
         const fs::path path = m_dir / name;
         writeFile(path, bytes);
@@ -39,7 +33,8 @@ protected:
     fs::path dir() const { return m_dir; }
 
 private:
-    fs::path m_dir;
+    TempFolder m_folder;
+    const fs::path m_dir{m_folder.path()};
 };
 
 std::string encode(const QImage& image, const char* format, bool progressive = false) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "picture_test_data.h"
+#include "support/temp_folder.h"
 #include "win/error.h"
 #include "win/picture_loader.h"
 
@@ -61,20 +62,14 @@ bool nearColour(std::uint32_t argb, std::uint32_t expected) {
 
 class ReducedPictures : public testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "plivora-reduced-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     std::string file(const std::string& name, const std::string& bytes) {
         testdata::writeFile(m_dir / name, bytes);
         return (m_dir / name).string();
     }
 
 private:
-    fs::path m_dir;
+    TempFolder m_folder;
+    const fs::path m_dir{m_folder.path()};
 };
 
 TEST_F(ReducedPictures, LargeJpegKeepsItsNaturalSizeAndDecodesSmallAtLoad) {

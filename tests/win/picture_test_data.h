@@ -12,17 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "support/bmp_file.h"
+
 namespace plivora::testdata {
-
-inline void putU16(std::string& out, int value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-inline void putU32(std::string& out, std::uint32_t value) {
-    putU16(out, static_cast<int>(value & 0xFFFF));
-    putU16(out, static_cast<int>(value >> 16));
-}
 
 inline void putRgb(std::string& out, std::uint32_t rgb) {
     out += static_cast<char>((rgb >> 16) & 0xFF);
@@ -231,26 +223,13 @@ inline std::string iconFile(int type, const std::vector<IconImage>& images) {
 inline std::string bmpFile(int width, int height, int compression,
                            const std::vector<std::uint32_t>& palette,
                            const std::string& pixelData) {
-    const std::uint32_t dataOffset = 14 + 40 + 4 * static_cast<std::uint32_t>(palette.size());
-    std::string out = "BM";
-    putU32(out, dataOffset + static_cast<std::uint32_t>(pixelData.size()));
-    putU32(out, 0);
-    putU32(out, dataOffset);
-    putU32(out, 40);
-    putU32(out, static_cast<std::uint32_t>(width));
-    putU32(out, static_cast<std::uint32_t>(height));
-    putU16(out, 1);
-    putU16(out, 8);
-    putU32(out, static_cast<std::uint32_t>(compression));
-    putU32(out, static_cast<std::uint32_t>(pixelData.size()));
-    putU32(out, 2835);
-    putU32(out, 2835);
-    putU32(out, static_cast<std::uint32_t>(palette.size()));
-    putU32(out, 0);
-    for (std::uint32_t rgb : palette) {
-        putU32(out, rgb & 0xFFFFFF);  // B, G, R, 0
-    }
-    return out + pixelData;
+    Dib dib;
+    dib.width = width;
+    dib.height = height;
+    dib.compression = static_cast<std::uint32_t>(compression);
+    dib.palette = palette;
+    dib.data = pixelData;
+    return bmpFile(dib);
 }
 
 inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {

@@ -1,16 +1,13 @@
 #include "win/temp_files.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <regex>
-
+#include "support/temp_folder.h"
 #include "win/error.h"
 
 namespace plivora {
@@ -20,22 +17,6 @@ namespace fs = std::filesystem;
 
 class TempFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "plivora-temp-XXXXXX").string();
-        m_folder = ::mkdtemp(pattern.data());
-        if (const char* tmpdir = std::getenv("TMPDIR")) {
-            m_previousTmpdir = tmpdir;
-        }
-    }
-    void TearDown() override {
-        if (m_previousTmpdir) {
-            ::setenv("TMPDIR", m_previousTmpdir->c_str(), 1);
-        } else {
-            ::unsetenv("TMPDIR");
-        }
-        fs::remove_all(m_folder);
-    }
-
     static std::string contents(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -46,8 +27,9 @@ protected:
         return info.st_mode & 0777;
     }
 
-    std::string m_folder;
-    std::optional<std::string> m_previousTmpdir;
+    // The tests set TMPDIR as they need; the folder puts back the one they found.
+    TempFolder m_temp{TempFolder::Tmpdir::PointHere};
+    const std::string m_folder = m_temp.path();
 };
 
 TEST_F(TempFilesTest, TempPathComesFromTmpdirAndEndsInASlash) {

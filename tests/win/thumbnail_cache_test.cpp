@@ -1,19 +1,16 @@
 #include "win/thumbnail_cache.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
-
 #include <QCryptographicHash>
 #include <QImage>
 #include <QImageWriter>
-
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-
+#include "support/temp_folder.h"
 #include "win/error.h"
 #include "win/picture_loader.h"
 
@@ -47,14 +44,11 @@ void setMtime(const std::string& path, std::int64_t seconds) {
 class ThumbnailCacheTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "plivora-thumbs-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
+        root = temp.path();
         pictures = root + "/pictures";
         folder = root + "/cache/thumbnails";
         fs::create_directories(pictures);
     }
-    void TearDown() override { fs::remove_all(root); }
 
     ThumbnailCache cache() {
         return ThumbnailCache(folder, [this](const std::string& path) {
@@ -90,6 +84,7 @@ protected:
         ASSERT_TRUE(QImageWriter(QString::fromStdString(path), "png").write(image));
     }
 
+    TempFolder temp;
     std::string root;
     std::string pictures;
     std::string folder;

@@ -16,6 +16,7 @@
 #include "forms/image_list.h"
 #include "qt/conversions.h"
 #include "qt/qt_host.h"
+#include "support/temp_folder.h"
 #include "win/picture_loader.h"
 
 namespace plivora {
@@ -69,10 +70,8 @@ TEST(HiDpi, PicturesAreDrawnFromDevicePixelsAndSizesStayLogical) {
     // Black and white stripes 8 pixels wide in a 1280 x 960 JPEG: at the fitted display's device
     // size (160 x 120) each device column is one stripe, while at its logical size two stripes
     // would blend into grey.
-    const std::string folder = std::filesystem::temp_directory_path() / "plivora-hidpi-XXXXXX";
-    std::string pattern = folder;
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const std::string path = pattern + "/stripes.jpg";
+    const TempFolder folder;
+    const std::string path = folder.path() + "/stripes.jpg";
     QImage stripes(1280, 960, QImage::Format_RGB32);
     for (int x = 0; x < stripes.width(); ++x) {
         for (int y = 0; y < stripes.height(); ++y) {
@@ -106,7 +105,6 @@ TEST(HiDpi, PicturesAreDrawnFromDevicePixelsAndSizesStayLogical) {
     }
     EXPECT_LE(worst, 2);
     EXPECT_GE(contrast, 200) << "neighbouring device columns are separate stripes";
-    std::filesystem::remove_all(pattern);
 
     // A picture at its natural size: each pixel becomes two by two device pixels of its colour.
     Image small(4, 3);
