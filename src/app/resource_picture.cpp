@@ -13,7 +13,8 @@ Picture resourcePicture(const std::string& name) {
     }
     try {
         return LoadPictureFromBytes(bytes);
-    } catch (const Error&) {
+    } catch (const Error& error) {
+        builtInPictureFault(name, ("cannot be decoded: " + error.description()).c_str());
         return {};
     }
 }

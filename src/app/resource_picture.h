@@ -7,7 +7,8 @@
 namespace plivora {
 
 // A picture compiled into the program, by file name ("logo.gif"). A picture that is missing or
-// cannot be decoded gives an empty picture: the program runs on without that decoration.
+// cannot be decoded is a fault of the build (see builtInPictureFault): a release build gives an
+// empty picture and runs on without that decoration.
 Picture resourcePicture(const std::string& name);
 
 }  // namespace plivora
