@@ -49,6 +49,17 @@ protected:
     }
 
     Form1& form1() { return program->form1(); }
+
+    // Faces that a test tells apart by identity must be real pictures and different ones: two
+    // missing pictures would compare equal and hide the fault.
+    static void expectDistinctFaces(const std::vector<Picture>& faces) {
+        for (std::size_t i = 0; i < faces.size(); ++i) {
+            EXPECT_FALSE(faces[i].isNull()) << "face " << i;
+            for (std::size_t j = 0; j < i; ++j) {
+                EXPECT_FALSE(faces[i] == faces[j]) << "faces " << j << " and " << i;
+            }
+        }
+    }
     std::string settingsPath() const { return appDir + "/qeliv.ini"; }
 
     static void writeFile(const std::string& path, const std::string& bytes) {

@@ -35,6 +35,8 @@ TEST_F(CommandsTest, PlayHideAndTheStopFace) {
     writeBmp(picturesDir + "/a.bmp", 4, 4);
     start();
     Form1& f = form1();
+    expectDistinctFaces({f.imgPlayPoint.picture(), f.imgStopPoint.picture(),
+                         f.imgShowAniGif.picture(), f.imgHideAniGif.picture()});
     f.File1.setListIndex(0);
     f.cmdPlayGif.raiseClick();  // a BMP is no animation: the control warns, the face still swaps
     EXPECT_EQ(f.blGifPlaying, kTrue);
@@ -59,6 +61,7 @@ TEST_F(CommandsTest, AnotherFileWhilePlayingKeepsTheStopFace) {
     writeBmp(picturesDir + "/b.bmp", 4, 4);
     start();
     Form1& f = form1();
+    expectDistinctFaces({f.imgPlayPoint.picture(), f.imgStopPoint.picture()});
     f.File1.setListIndex(0);
     f.cmdPlayGif.raiseClick();
     f.File1.setListIndex(1);  // the new file replaces the animation

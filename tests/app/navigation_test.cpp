@@ -186,6 +186,7 @@ TEST_F(DropTest, AnUnloadableFileShowsTheUnidentifiedTextAndStops) {
     Form1& f = form1();
     drop({root + "/good.bmp"});
     const Picture shown = f.imgShow.picture();
+    ASSERT_FALSE(shown.isNull());
     drop({root + "/bad.gif", root + "/good.bmp"});
     EXPECT_TRUE(f.lblErrorMessage.isVisible());
     EXPECT_EQ(f.lblErrorMessage.caption(), "Unidentified ''bad.gif''");

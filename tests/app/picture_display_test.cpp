@@ -85,6 +85,7 @@ TEST_F(PictureDisplayTest, AVanishedFileOpensAWarningAndChangesNothingElse) {
     f.File1.setListIndex(0);
     const std::string caption = f.caption();
     const Picture shown = f.imgShow.picture();
+    ASSERT_FALSE(shown.isNull());
     std::filesystem::remove(picturesDir + "/b.bmp");
     f.File1.setListIndex(1);
     EXPECT_EQ(program->openWarningWindows(), 1);
@@ -139,6 +140,7 @@ TEST_F(PictureDisplayTest, AFileThatIsNotAPictureShowsThePlaceholderAndTheUniden
     f.File1.setListIndex(1);
     EXPECT_TRUE(f.lblErrorMessage.isVisible());
     EXPECT_EQ(f.lblErrorMessage.caption(), "Unidentified ''notes.gif''");
+    ASSERT_FALSE(program->form2().imgErrorPicture.picture().isNull());
     EXPECT_EQ(f.imgShow.picture(), program->form2().imgErrorPicture.picture());
     EXPECT_FALSE(f.imgShow.isStretch());
     // Labels, caption and the shadow picture stay.

@@ -15,6 +15,7 @@ protected:
     Form1& startWithPin() {
         host.setPlatformId(1);
         start();
+        expectDistinctFaces({form1().imgStick.picture(), form1().imgNotStick.picture()});
         return form1();
     }
 

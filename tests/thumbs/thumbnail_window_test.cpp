@@ -236,6 +236,7 @@ TEST_F(ThumbnailWindowTest, ThePanFollowsThePointerOnlyForALargePictureAndSpring
 TEST_F(ThumbnailWindowTest, TheAnimationPanelReturnsToTheRealSizeViewAndStopsTheGif) {
     writeBmp(picturesDir + "/a.bmp", 10, 10);
     start();
+    expectDistinctFaces({form1().imgPlayPoint.picture(), form1().imgStopPoint.picture()});
     form1().cmdViewAll.raiseClick();
     thumbs().cmdSwap.raiseClick();
     thumbs().cmdShowAniGif.raiseClick();
@@ -256,6 +257,7 @@ TEST_F(ThumbnailWindowTest, TheAnimationPanelReturnsToTheRealSizeViewAndStopsThe
 TEST_F(ThumbnailWindowTest, ABackgroundClickWhilePlayingStopsTheGifAndShowsPlay) {
     writeGif(picturesDir + "/dance.gif");
     start();
+    expectDistinctFaces({form1().imgPlayPoint.picture(), form1().imgStopPoint.picture()});
     form1().cmdViewAll.raiseClick();
     thumbs().lvMain.pressItem(0, MouseButton::Left, 0, 1, 1);
     thumbs().cmdShowAniGif.raiseClick();
@@ -277,6 +279,7 @@ TEST_F(ThumbnailWindowTest, PlayWithNothingToPlayKeepsThePlayFaceAndStartsNoCloc
     writeGif(picturesDir + "/broken.gif", 12);
     writeGif(picturesDir + "/empty.gif", -1);
     start();
+    expectDistinctFaces({form1().imgPlayPoint.picture(), form1().imgStopPoint.picture()});
     form1().cmdViewAll.raiseClick();
     struct Case {
         const char* name;
