@@ -14,11 +14,14 @@
 #include "app/program.h"
 #include "headless/headless_host.h"
 #include "support/bmp_file.h"
+#include "support/files.h"
 #include "support/temp_folder.h"
 
 namespace plivora {
 
+using testdata::readFile;
 using testdata::writeBmp;
+using testdata::writeFile;
 
 // A fresh program on the headless host, with a program folder and a current folder of its own
 // under a temporary folder that the test fills.
@@ -61,16 +64,6 @@ protected:
         }
     }
     std::string settingsPath() const { return appDir + "/qeliv.ini"; }
-
-    static void writeFile(const std::string& path, const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary);
-        out << bytes;
-    }
-
-    static std::string readFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
 
     TempFolder tempFolder;
     HeadlessHost host;

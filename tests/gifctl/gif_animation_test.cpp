@@ -1,17 +1,15 @@
 #include "gifctl/gif_animation.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <regex>
-
 #include "gif_bytes.h"
 #include "gifctl/frame_clock.h"
+#include "support/files.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
 #include "win/picture_loader.h"
@@ -50,10 +48,7 @@ const Bytes kThreeFrames = join({
     kTrailer,
 });
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testdata::readFile;
 
 class FakeHost : public GifAnimationHost {
 public:

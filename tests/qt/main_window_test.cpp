@@ -23,6 +23,7 @@
 #include "app/program.h"
 #include "qt/conversions.h"
 #include "qt/qt_host.h"
+#include "support/files.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
 
@@ -46,11 +47,11 @@ protected:
         picturesDir = root + "/pictures";
         std::filesystem::create_directories(appDir);
         std::filesystem::create_directories(picturesDir + "/sub");
-        write(picturesDir + "/b.gif", kTinyGif);
-        write(picturesDir + "/A.jpg", "not decoded by these tests");
-        write(picturesDir + "/notes.txt", "text");
-        write(picturesDir + "/.hidden.gif", kTinyGif);
-        write(picturesDir + "/sub/x.gif", kTinyGif);
+        testdata::writeFile(picturesDir + "/b.gif", kTinyGif);
+        testdata::writeFile(picturesDir + "/A.jpg", "not decoded by these tests");
+        testdata::writeFile(picturesDir + "/notes.txt", "text");
+        testdata::writeFile(picturesDir + "/.hidden.gif", kTinyGif);
+        testdata::writeFile(picturesDir + "/sub/x.gif", kTinyGif);
         host = std::make_unique<QtHost>();
         program = std::make_unique<Program>(*host, ProgramPaths{picturesDir, appDir, ",", appDir});
         program->start();
@@ -59,10 +60,6 @@ protected:
     void TearDown() override {
         program.reset();
         host.reset();
-    }
-
-    static void write(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
     }
 
     Form1& form1() { return program->form1(); }
@@ -180,7 +177,7 @@ TEST_F(MainWindowTest, ChoosingAFileByMouseAndKeysShowsIt) {
 
 TEST_F(MainWindowTest, KeysThatArriveWhileAPictureIsShownMoveOnFromTheLastOne) {
     for (int i = 0; i < 8; ++i) {
-        write(picturesDir + "/c" + std::to_string(i) + ".gif", kTinyGif);
+        testdata::writeFile(picturesDir + "/c" + std::to_string(i) + ".gif", kTinyGif);
     }
     form1().File1.refresh();
     QListWidget& list = *fileList();

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "../gifctl/gif_bytes.h"
+#include "support/files.h"
 #include "support/temp_folder.h"
 
 extern char** environ;
@@ -33,10 +34,7 @@ struct ToolRun {
     std::string err;
 };
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testdata::readFile;
 
 Bytes readBytes(const std::string& path) {
     const std::string s = readFile(path);

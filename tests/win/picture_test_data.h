@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/bmp_file.h"
+#include "support/files.h"
 
 namespace plivora::testdata {
 
@@ -230,16 +231,6 @@ inline std::string bmpFile(int width, int height, int compression,
     dib.palette = palette;
     dib.data = pixelData;
     return bmpFile(dib);
-}
-
-inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace plivora::testdata

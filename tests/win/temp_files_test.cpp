@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include "support/files.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
 
@@ -17,10 +18,6 @@ namespace fs = std::filesystem;
 
 class TempFilesTest : public ::testing::Test {
 protected:
-    static std::string contents(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
     static unsigned mode(const std::string& path) {
         struct stat info {};
         ::lstat(path.c_str(), &info);
@@ -85,7 +82,7 @@ TEST_F(TempFilesTest, NewPrivateFileHoldsThePartsInOrder) {
                                                                 std::span<const std::uint8_t>()};
     std::string path = m_folder + "/frame.GIF";
     writeNewPrivateFile(path, parts);
-    EXPECT_EQ(contents(path), std::string("GIF\0;", 5));
+    EXPECT_EQ(testdata::readFile(path), std::string("GIF\0;", 5));
     EXPECT_EQ(mode(path), 0600u);
 }
 
@@ -111,8 +108,8 @@ TEST_F(TempFilesTest, NewPrivateFileNeverReplacesOrFollowsWhatIsThere) {
             EXPECT_EQ(error.number(), 58);
         }
     }
-    EXPECT_EQ(contents(existing), "old");
-    EXPECT_EQ(contents(target), "target");
+    EXPECT_EQ(testdata::readFile(existing), "old");
+    EXPECT_EQ(testdata::readFile(target), "target");
     EXPECT_FALSE(fs::exists(m_folder + "/nowhere"));
 
     try {

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include "support/files.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
 #include "win/picture_loader.h"
@@ -18,11 +19,6 @@ namespace plivora {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 int modeOf(const std::string& path) {
     struct stat info {};
@@ -126,7 +122,7 @@ TEST_F(ThumbnailCacheTest, WritesAnEntryAsTheStandardSaysAndReadsItBack) {
     EXPECT_EQ(png.text(QStringLiteral("Thumb::Mimetype")), QStringLiteral("image/jpeg"));
     EXPECT_EQ(png.text(QStringLiteral("Software")), QStringLiteral("Plivora"));
     // Plain tEXt chunks, before the pixels, which every reader of the cache reads.
-    const std::string bytes = readBytes(entry);
+    const std::string bytes = testdata::readFile(entry);
     EXPECT_LT(bytes.find("tEXtThumb::URI" + std::string(1, '\0') + uri), bytes.find("IDAT"));
 
     // Read back: no decode for a thumbnail; the natural size from the keys; the full pixels
@@ -214,7 +210,7 @@ TEST_F(ThumbnailCacheTest, IgnoresAnEntryThatDoesNotMatchTheFile) {
     }
     // A damaged entry: decoded, and replaced by a valid one that serves the next time.
     const std::string entry = entryPath("normal", path);
-    const std::string bytes = readBytes(entry);
+    const std::string bytes = testdata::readFile(entry);
     std::ofstream(entry, std::ios::binary | std::ios::trunc) << bytes.substr(0, bytes.size() / 2);
     loads = 0;
     cache().loadPicture(path, 60, 60);
