@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include "support/bmp_file.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
+#include "thumbs/form2.h"
 
 namespace plivora {
 
@@ -52,6 +54,16 @@ protected:
     }
 
     Form1& form1() { return program->form1(); }
+    Form2& thumbs() { return program->form2(); }
+
+    // Fills the current folder with `count` small pictures, p001.bmp onwards.
+    void makePictures(int count) {
+        for (int i = 1; i <= count; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "p%03d.bmp", i);
+            writeBmp(picturesDir + "/" + name, 2, 2);
+        }
+    }
 
     // Faces that a test tells apart by identity must be real pictures and different ones: two
     // missing pictures would compare equal and hide the fault.

@@ -1,5 +1,3 @@
-#include <cstdio>
-
 #include "../app/app_fixture.h"
 #include "thumbs/form2.h"
 #include "thumbs/module1.h"
@@ -9,14 +7,6 @@ namespace {
 
 class ThumbnailPagesTest : public AppTest {
 protected:
-    void makePictures(int count) {
-        for (int i = 1; i <= count; ++i) {
-            char name[32];
-            std::snprintf(name, sizeof name, "p%03d.bmp", i);
-            writeBmp(picturesDir + "/" + name, 2, 2);
-        }
-    }
-    Form2& thumbs() { return program->form2(); }
     int visibleLists() {
         int visible = thumbs().lvMain.isVisible() ? 1 : 0;
         for (int k = 0; k < Form2::kPages; ++k) {

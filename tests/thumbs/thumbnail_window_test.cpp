@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstdio>
 
 #include "../app/app_fixture.h"
 #include "../gifctl/gif_bytes.h"
@@ -23,14 +22,6 @@ protected:
         file.resize(file.size() - static_cast<std::size_t>(std::max(cut, 0)));
         writeFile(path, std::string(file.begin(), file.end()));
     }
-    void makePictures(int count) {
-        for (int i = 1; i <= count; ++i) {
-            char name[32];
-            std::snprintf(name, sizeof name, "p%03d.bmp", i);
-            writeBmp(picturesDir + "/" + name, 2, 2);
-        }
-    }
-    Form2& thumbs() { return program->form2(); }
     int shownPage() {
         for (int k = 0; k < Form2::kPages; ++k) {
             if (thumbs().lvShadow(k).isVisible()) {

@@ -145,14 +145,20 @@ const std::string kRle8WithSkips = bytesOf(
     "\x00"                  // pad to a whole word
     "\x00\x01");            // end of bitmap: row 2's last pixel and row 3 never set
 
-TEST(BitmapDecoder, RlePixelsTheStreamNeverSetsAreTransparent) {
-    const std::uint32_t t = 0;
+// That stream as a 4 x 4 RLE8 file over the test palette.
+Dib rle8WithSkips() {
     Dib rle8;
     rle8.width = 4;
     rle8.height = 4;
     rle8.compression = 1;
     rle8.palette = kPalette;
     rle8.data = kRle8WithSkips;
+    return rle8;
+}
+
+TEST(BitmapDecoder, RlePixelsTheStreamNeverSetsAreTransparent) {
+    const std::uint32_t t = 0;
+    Dib rle8 = rle8WithSkips();
     {
         SCOPED_TRACE("RLE8");
         expectPicture(bmpFile(rle8),
@@ -196,12 +202,7 @@ void dirtyHeap(char byte) {
 }
 
 TEST(BitmapDecoder, RleSkipsGiveTheSamePixelsWhateverTheHeapHeld) {
-    Dib rle8;
-    rle8.width = 4;
-    rle8.height = 4;
-    rle8.compression = 1;
-    rle8.palette = kPalette;
-    rle8.data = kRle8WithSkips;
+    Dib rle8 = rle8WithSkips();
     const std::string file = bmpFile(rle8);
     dirtyHeap('\x00');
     const Image first = LoadPictureFromBytes(file).fullImage();
