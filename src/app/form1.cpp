@@ -391,6 +391,10 @@ void Form1::File1_OLEDragDrop(const DropData& data) {
             // The file system tells a folder from a file.
             if (isFolder(p)) {
                 errors.run([&] { Dir1.setPath(p); });
+                if (errors.hasError()) {
+                    // The folder is there but cannot be listed: say why the drop did nothing.
+                    m_program.form11().AnswerOk(errorText(errors.error()));
+                }
                 errors.clear();
                 return;
             }

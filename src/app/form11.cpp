@@ -17,6 +17,9 @@ Form11::Form11(Program& program) : Form(program.host(), "Form11"), m_program(pro
     setClientSize(3468, 1980);
     cmdOk.move(1320, 1440, 732, 372);
     cmdOk.setCaption("OK");
+    // Enter acknowledges the box and Escape dismisses it, both as "OK" does.
+    cmdOk.setDefault(true);
+    cmdOk.setCancel(true);
     imgWarningMessage.move(120, 240, 384, 384);
     imgWarningMessage.setPicture(resourcePicture("warning.gif"));
     Label1.move(720, 240, 2532, 972);

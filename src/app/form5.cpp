@@ -15,6 +15,9 @@ Form5::Form5(Program& program) : Form(program.host(), "Form5") {
     Frame1.move(120, 0, 4572, 3012);
     cmdOk.move(1920, 2520, 756, 372);
     cmdOk.setCaption("OK");
+    // Enter acknowledges the box and Escape dismisses it, both as "OK" does.
+    cmdOk.setDefault(true);
+    cmdOk.setCancel(true);
     imgFlowerIcon.move(360, 1800, 384, 384);
     imgFlowerIcon.setPicture(resourcePicture("flower.gif"));
     Label3.move(2040, 2040, 2412, 372);

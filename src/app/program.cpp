@@ -69,8 +69,8 @@ OpenTarget examineOpenPath(const std::string& path, const std::string& currentFo
     }
     const std::string name = normalizeFolder(full.lexically_normal().string());
     if (isFolder(name)) {
-        if (!isReadableFolder(name)) {
-            return {{}, {}, Error(ErrorNumber::PermissionDenied)};
+        if (const int failure = folderOpenError(name); failure != 0) {
+            return {{}, {}, readAccessError(failure)};
         }
         return {name, {}, std::nullopt};
     }

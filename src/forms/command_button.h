@@ -25,11 +25,18 @@ public:
     }
     bool isGraphical() const { return m_graphical; }
     void setGraphical(bool graphical) { m_graphical = graphical; }
+    // Enter anywhere in the window presses the default button, Escape the cancel button.
+    bool isDefault() const { return m_default; }
+    void setDefault(bool isDefault) { m_default = isDefault; }
+    bool isCancel() const { return m_cancel; }
+    void setCancel(bool isCancel) { m_cancel = isCancel; }
 
 private:
     std::string m_caption;
     Picture m_picture;
     bool m_graphical = false;
+    bool m_default = false;
+    bool m_cancel = false;
 };
 
 }  // namespace plivora

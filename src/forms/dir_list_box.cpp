@@ -3,6 +3,7 @@
 #include "forms/form.h"
 #include "forms/host.h"
 #include "win/error.h"
+#include "win/file_io.h"
 #include "win/file_system.h"
 
 namespace plivora {
@@ -50,9 +51,9 @@ void DirListBox::setPath(const std::string& path) {
         throw Error(isDriveRoot(target) ? ErrorNumber::DeviceUnavailable
                                         : ErrorNumber::PathNotFound);
     }
-    if (!isReadableFolder(target)) {
-        throw Error(isDriveRoot(target) ? ErrorNumber::DeviceUnavailable
-                                        : ErrorNumber::PathFileAccessError);
+    if (const int failure = folderOpenError(target); failure != 0) {
+        throw isDriveRoot(target) ? Error(ErrorNumber::DeviceUnavailable)
+                                  : readAccessError(failure);
     }
     if (target == m_path) {
         return;
@@ -115,9 +116,11 @@ void DirListBox::doubleClickEntry(int position) {
     const std::string target = m_entries[static_cast<std::size_t>(position)].path;
     try {
         setPath(target);
-    } catch (const Error&) {
-        // A folder that vanished or cannot be read: the list stays where it was.
+    } catch (const Error& error) {
+        // A folder that vanished or cannot be read: the list stays where it was, and the user is
+        // told why the double-click did nothing.
         rebuild();
+        reportHandlerError(error);
         return;
     }
     raiseDblClick();

@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QWindow>
 
+#include "forms/dialog_keys.h"
 #include "forms/form.h"
 #include "qt/child_view.h"
 #include "qt/conversions.h"
@@ -345,6 +347,26 @@ void FormView::changeEvent(QEvent* event) {
                                               : WindowState::Normal;
     deliver(
         [state](Control& control) { static_cast<Form&>(control).setWindowStateFromView(state); });
+}
+
+void FormView::keyPressEvent(QKeyEvent* event) {
+    // A key that no control of the window used comes here: Enter and Escape press the window's
+    // default and cancel buttons.
+    const int key = event->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (form() == nullptr || (!enter && key != Qt::Key_Escape) ||
+        (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        MouseForwardingView::keyPressEvent(event);
+        return;
+    }
+    bool pressed = false;
+    const DialogKey dialogKey = enter ? DialogKey::Enter : DialogKey::Escape;
+    deliver([&](Control& control) {
+        pressed = pressDialogKey(static_cast<Form&>(control), dialogKey);
+    });
+    if (!pressed) {
+        MouseForwardingView::keyPressEvent(event);
+    }
 }
 
 void FormView::closeEvent(QCloseEvent* event) {

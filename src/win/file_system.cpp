@@ -131,8 +131,16 @@ bool fileExists(const std::string& path) {
 }
 
 bool isReadableFolder(const std::string& path) {
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), &::closedir);
-    return dir != nullptr;
+    return folderOpenError(path) == 0;
+}
+
+int folderOpenError(const std::string& path) {
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) {
+        return errno;
+    }
+    ::closedir(dir);
+    return 0;
 }
 
 std::int64_t fileLength(const std::string& path) {

@@ -24,6 +24,8 @@ bool isFolder(const std::string& path);
 bool fileExists(const std::string& path);
 // Whether the folder can be opened for listing.
 bool isReadableFolder(const std::string& path);
+// Zero when the folder can be opened for listing, otherwise the errno of the failed open.
+int folderOpenError(const std::string& path);
 // The length of a file in bytes; throws Error 53 when it does not exist.
 std::int64_t fileLength(const std::string& path);
 

@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "app_fixture.h"
+#include "support/other_user.h"
 #include "thumbs/form2.h"
 
 namespace plivora {
@@ -54,15 +55,39 @@ TEST_F(NavigationTest, DoubleClickOpensAFolderAndSingleClickOnlyRereadsTheFiles)
     EXPECT_FALSE(program->form2().cmdPrevious.isVisible());
 }
 
-TEST_F(NavigationTest, AFolderThatVanishedLeavesTheListsWhereTheyWere) {
+// A double-click that cannot open its folder leaves the lists where they were and says why.
+TEST_F(NavigationTest, AFolderThatVanishedOrCannotBeReadLeavesTheListsAndSaysWhy) {
     std::filesystem::create_directory(picturesDir + "/gone");
+    std::filesystem::create_directory(picturesDir + "/locked");
+    std::filesystem::permissions(picturesDir + "/locked", std::filesystem::perms::none);
     start();
     Form1& f = form1();
-    const int last = static_cast<int>(f.Dir1.entries().size()) - 1;
+    const auto entryOf = [&f](const std::string& name) {
+        const auto& entries = f.Dir1.entries();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].text == name) {
+                return static_cast<int>(i);
+            }
+        }
+        ADD_FAILURE() << name << " is not listed";
+        return -1;
+    };
+    const int gone = entryOf("gone");
     std::filesystem::remove(picturesDir + "/gone");
-    f.Dir1.doubleClickEntry(last);
+    testdata::OtherUser otherUser(root);
+    for (const auto& [name, number] : {std::pair{"gone", 76}, std::pair{"locked", 70}}) {
+        SCOPED_TRACE(name);
+        f.Dir1.doubleClickEntry(name == std::string("gone") ? gone : entryOf(name));
+        EXPECT_EQ(f.Dir1.path(), picturesDir);
+        ASSERT_EQ(host.handlerFailures().size(), 1u);
+        EXPECT_EQ(host.handlerFailures()[0].number, number);
+        host.clearHandlerFailures();
+    }
+
+    // Dropped, the unreadable folder is reported in a warning box.
+    f.File1.raiseOLEDragDrop(DropData{std::vector<std::string>{picturesDir + "/locked"}});
     EXPECT_EQ(f.Dir1.path(), picturesDir);
-    f.File1.refresh();
+    EXPECT_EQ(program->openWarningWindows(), 1);
 }
 
 TEST_F(NavigationTest, AnUnreadableDriveShowsTheErrorTextAndKeepsTheFolder) {

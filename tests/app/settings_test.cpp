@@ -5,6 +5,7 @@
 
 #include "app/settings_record.h"
 #include "app_fixture.h"
+#include "support/other_user.h"
 
 namespace plivora {
 namespace {
@@ -209,24 +210,7 @@ TEST_F(SettingsFileTest, AFileThatMayBeReadButNotWrittenIsReadAndLeftUnchanged) 
     std::filesystem::permissions(settingsPath(), std::filesystem::perms::owner_read |
                                                      std::filesystem::perms::group_read |
                                                      std::filesystem::perms::others_read);
-    // Root may write whatever the mode says, so the test takes another user's rights, as after
-    // the file was made by one user and the program runs as another.
-    struct OtherUser {
-        bool active = ::geteuid() == 0;
-        explicit OtherUser(const std::string& top) {
-            if (active) {
-                std::filesystem::permissions(top, std::filesystem::perms::all &
-                                                      ~std::filesystem::perms::others_write &
-                                                      ~std::filesystem::perms::group_write);
-                EXPECT_EQ(::seteuid(65534), 0);
-            }
-        }
-        ~OtherUser() {
-            if (active) {
-                EXPECT_EQ(::seteuid(0), 0);
-            }
-        }
-    } otherUser(root);
+    testdata::OtherUser otherUser(root);
     start();
     EXPECT_EQ(form1().blVertical, kTrue);
     EXPECT_EQ(form1().top(), 1800.0f);
