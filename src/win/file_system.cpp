@@ -158,7 +158,11 @@ std::optional<FileStamp> fileStamp(const std::string& path) {
     }
     return FileStamp{static_cast<std::int64_t>(info.st_size),
                      static_cast<std::int64_t>(info.st_mtim.tv_sec),
-                     static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+                     static_cast<std::int64_t>(info.st_mtim.tv_nsec),
+                     static_cast<std::uint64_t>(info.st_dev),
+                     static_cast<std::uint64_t>(info.st_ino),
+                     static_cast<std::int64_t>(info.st_ctim.tv_sec),
+                     static_cast<std::int64_t>(info.st_ctim.tv_nsec)};
 }
 
 std::string withTrailingSlash(const std::string& folder) {

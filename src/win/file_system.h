@@ -53,10 +53,17 @@ std::string settingsFolderFor(const std::string& programFolder);
 // What tells whether a file changed since it was last looked at: its length and modification
 // time. Two stamps of the same file differ when it was written in between (to the file system's
 // time resolution).
+// What tells one state of a file from another. Size and modification time may be put back by
+// whoever rewrites a file; the file's identity (device and inode: replaced by a rename) and its
+// change time (set by the system on every write and every change of the times) cannot be.
 struct FileStamp {
     std::int64_t size = 0;
     std::int64_t mtimeSeconds = 0;
     std::int64_t mtimeNanoseconds = 0;  // within the second
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t ctimeSeconds = 0;
+    std::int64_t ctimeNanoseconds = 0;
     bool operator==(const FileStamp&) const = default;
 };
 // The stamp of a regular file (links followed); none for anything else or nothing.

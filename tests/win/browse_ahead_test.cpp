@@ -1,5 +1,7 @@
 #include "win/browse_ahead.h"
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <utime.h>
 #include <atomic>
 #include <condition_variable>
@@ -73,22 +75,51 @@ TEST_F(BrowseAheadTest, HandsOverAPlannedPictureOnceWithoutDecodingItAgain) {
     EXPECT_EQ(loads, 3);
 }
 
+// Changed files are decoded afresh, also when the writer kept the length and put the
+// modification time back: replaced by a rename (another inode), or rewritten in place (the
+// change time moves).
 TEST_F(BrowseAheadTest, DecodesAChangedFileAfresh) {
     BrowseAhead ahead(loader());
     const std::string longer = file("longer");
     const std::string touched = file("touched");
-    ahead.plan({longer, touched});
+    const std::string replaced = file("replaced");
+    const std::string rewritten = file("rewritten");
+    ahead.plan({longer, touched, replaced, rewritten});
     ahead.waitUntilIdle();
     std::ofstream(longer, std::ios::app) << "more";
     const utimbuf past{1000000000, 1000000000};
     ASSERT_EQ(::utime(touched.c_str(), &past), 0);
-    EXPECT_FALSE(ahead.take(longer));
-    EXPECT_FALSE(ahead.take(touched));
+    const auto statOf = [](const std::string& path) {
+        struct stat info {};
+        EXPECT_EQ(::stat(path.c_str(), &info), 0);
+        return info;
+    };
+    const auto putTimesBack = [](const std::string& path, const struct stat& kept) {
+        const timespec times[2] = {kept.st_atim, kept.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    };
+    const std::string fresh = file("fresh", "54321");
+    putTimesBack(fresh, statOf(replaced));
+    fs::rename(fresh, replaced);
+    const struct stat before = statOf(rewritten);
+    // The change time has the file system's clock granularity: write until it moves.
+    for (int attempt = 0; attempt < 100000; ++attempt) {
+        std::fstream(rewritten, std::ios::in | std::ios::out | std::ios::binary) << "54321";
+        putTimesBack(rewritten, before);
+        const struct stat after = statOf(rewritten);
+        if (after.st_ctim.tv_sec != before.st_ctim.tv_sec ||
+            after.st_ctim.tv_nsec != before.st_ctim.tv_nsec) {
+            break;
+        }
+    }
+    for (const std::string& path : {longer, touched, replaced, rewritten}) {
+        EXPECT_FALSE(ahead.take(path)) << path;
+    }
 
     // Planned again, the changed files are decoded again.
     ahead.plan({longer, touched});
     ahead.waitUntilIdle();
-    EXPECT_EQ(loads, 4);
+    EXPECT_EQ(loads, 6);
     EXPECT_EQ(ahead.take(longer)->width(), 9);
 }
 
