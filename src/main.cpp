@@ -12,8 +12,10 @@
 #include <QIcon>
 #include <QLocale>
 
+#include "app/form1.h"
 #include "app/program.h"
 #include "qt/qt_host.h"
+#include "qt/termination_signals.h"
 #include "win/file_system.h"
 #include "win/thumbnail_cache.h"
 
@@ -123,5 +125,9 @@ int main(int argc, char* argv[]) {
                                                    plivora::settingsFolderFor(programFolder),
                                                    plivora::userThumbnailFolder(), line.path});
     program.start();
+    // A termination signal closes the main window as its close button does, which ends the
+    // program.
+    const plivora::TerminationSignals terminationSignals(
+        [&program] { program.form1().unload(plivora::Form::kFormControlMenu); });
     return QApplication::exec();
 }
