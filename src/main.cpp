@@ -57,6 +57,7 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
         } else if (++paths > 1) {
             return {CommandLine::Action::Misuse, {}, "more than one file or folder"};
         } else {
+            // The bytes as given, never through QString: a file name need not be UTF-8.
             line.path = argument;
         }
     }

@@ -67,12 +67,27 @@ std::optional<std::vector<std::string>> parseFileDropBlock(const std::vector<std
         if (index == units) {
             return std::nullopt;
         }
-        names.push_back(fileNameFromQString(
-            QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size()))));
+        // 16-bit names are Unicode; the file system names them in UTF-8.
+        names.push_back(
+            toStdString(QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size()))));
         ++index;
     }
     return std::nullopt;
 }
+
+namespace {
+
+const QString kPlainText = QStringLiteral("text/plain");
+
+void setText(QMimeData& mime, const std::string& text) {
+    const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
+    mime.setData(kPlainText, bytes);
+    if (bytes.isValidUtf8()) {
+        mime.setData(QStringLiteral("text/plain;charset=utf-8"), bytes);
+    }
+}
+
+}  // namespace
 
 QMimeData* fileListMimeData(const std::vector<std::string>& paths,
                             const std::optional<std::string>& text) {
@@ -80,7 +95,7 @@ QMimeData* fileListMimeData(const std::vector<std::string>& paths,
     QList<QUrl> urls;
     QByteArray gnomeList("copy");
     for (const std::string& path : paths) {
-        const QUrl url = QUrl::fromLocalFile(fileNameToQString(path));
+        const QUrl url = fileUrl(path);
         urls.push_back(url);
         gnomeList += '\n';
         gnomeList += url.toEncoded();
@@ -88,9 +103,19 @@ QMimeData* fileListMimeData(const std::vector<std::string>& paths,
     mime->setUrls(urls);
     mime->setData(QStringLiteral("x-special/gnome-copied-files"), gnomeList);
     if (text) {
-        mime->setText(toQString(*text));
+        setText(*mime, *text);
     }
     return mime;
+}
+
+QMimeData* textMimeData(const std::string& text) {
+    auto* mime = new QMimeData;
+    setText(*mime, text);
+    return mime;
+}
+
+std::string clipboardTextOf(const QMimeData& mime) {
+    return mime.data(kPlainText).toStdString();
 }
 
 }  // namespace plivora

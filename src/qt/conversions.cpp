@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QMimeData>
-#include <QUrl>
 
 #include "forms/control.h"
 #include "forms/form.h"
@@ -67,8 +66,23 @@ QString fileNameToQString(const std::string& name) {
     return QFile::decodeName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
 }
 
-std::string fileNameFromQString(const QString& name) {
-    return QFile::encodeName(name).toStdString();
+QUrl fileUrl(const std::string& path) {
+    // Every byte but the unreserved ones and the separators is percent-encoded, so the URL holds
+    // the name whatever its encoding. QUrl::fromLocalFile would take a QString, which cannot
+    // hold a byte that is not UTF-8.
+    const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+    return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+std::string localFilePath(const QUrl& url) {
+    // The fully encoded path keeps each byte a sender percent-encoded (a file manager encodes a
+    // Latin-1 "é" as %E9), where QUrl::toLocalFile decodes it into a QString and loses it.
+    std::string path;
+    if (!url.host().isEmpty()) {
+        path = "//" + toStdString(url.host());
+    }
+    path += QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+    return path;
 }
 
 QString captionToQString(const std::string& caption) {
@@ -206,7 +220,7 @@ DropData toDropData(const QMimeData& mime) {
     for (const QUrl& url : mime.urls()) {
         // Remote URLs (a web page's link) name no file this program can open.
         if (url.isLocalFile()) {
-            files.push_back(fileNameFromQString(url.toLocalFile()));
+            files.push_back(localFilePath(url));
         }
     }
     if (files.empty()) {

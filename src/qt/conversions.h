@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QRect>
 #include <QString>
+#include <QUrl>
 
 #include "forms/file_list_box.h"
 #include "forms/host.h"
@@ -40,11 +41,18 @@ QRect formOuterPixelRect(const Form& form);
 FrameMetrics frameMetricsFromPixels(const QMargins& frame, const Host& host);
 PixelRect toPixelRect(const QRect& rect);
 
-// Text of the model (UTF-8) and of file names (the file system's 8-bit names).
+// Text of the model (UTF-8).
 QString toQString(const std::string& text);
 std::string toStdString(const QString& text);
+// File names are the file system's bytes, which need not be UTF-8 (a Latin-1 name from an old
+// archive). A name is decoded only to be shown, an undecodable byte as the replacement
+// character; the result is no way back to the file. Where Qt carries a path as data it goes as a
+// file URL whose path percent-encodes the bytes, and comes back from one byte for byte.
 QString fileNameToQString(const std::string& name);
-std::string fileNameFromQString(const QString& name);
+QUrl fileUrl(const std::string& path);
+// The path of a local file URL (QUrl::isLocalFile), as bytes; a host gives "//host/path" as
+// QUrl::toLocalFile does.
+std::string localFilePath(const QUrl& url);
 // A caption as a label or button shows it: a carriage return, a line feed or both break the line.
 QString captionToQString(const std::string& caption);
 
@@ -74,7 +82,8 @@ int toMouseButton(Qt::MouseButton button);
 int toMouseButtons(Qt::MouseButtons buttons);
 int toShiftState(Qt::KeyboardModifiers modifiers);
 
-// What a drop carries: the local files of a URL list, or nothing a file list understands.
+// What a drop carries: the local files of a URL list, their paths byte for byte as the URLs
+// percent-encode them, or nothing a file list understands.
 DropData toDropData(const QMimeData& mime);
 
 }  // namespace plivora

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QMimeData>
 #include <QPalette>
 #include <QScreen>
 #include <QStyle>
@@ -323,7 +324,8 @@ void QtHost::setClipboardText(const std::string& text) {
 }
 
 std::string QtHost::clipboardText() const {
-    return toStdString(QGuiApplication::clipboard()->text());
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    return mime != nullptr ? clipboardTextOf(*mime) : std::string();
 }
 
 void QtHost::setClipboardData(int format, const std::vector<std::uint8_t>& bytes) {
@@ -346,7 +348,7 @@ void QtHost::publishClipboard() {
     if (m_clipboardFiles) {
         clipboard->setMimeData(fileListMimeData(*m_clipboardFiles, m_clipboardText));
     } else if (m_clipboardText) {
-        clipboard->setText(toQString(*m_clipboardText));
+        clipboard->setMimeData(textMimeData(*m_clipboardText));
     }
 }
 

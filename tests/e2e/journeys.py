@@ -763,6 +763,55 @@ class Journeys(unittest.TestCase):
         desktop.wait_window_name(window, os.path.join(self.pictures, "first.bmp"))
         self.close_politely(run, window)
 
+    # ---- A file name that is not UTF-8 ----
+
+    def test_latin1_name(self):
+        desktop = self.desktop
+        # A Latin-1 "café.bmp" from an old archive: its name holds the byte E9, which is no UTF-8.
+        make_pictures(self.pictures, [("plain.bmp", ["-size", "60x60", "xc:teal"])])
+        name = b"caf\xe9.bmp"
+        path = os.path.join(os.fsencode(self.pictures), name)
+        os.rename(os.path.join(self.pictures, "plain.bmp"), path)
+        # What the title shows: the name decoded for display, the byte as the replacement mark.
+        shown = os.path.join(self.pictures, "caf\ufffd.bmp")
+
+        run, window = self.launch()
+        x, y, _, _ = FILE_LIST
+        desktop.click_in(window, x + 30, y + 8)
+        desktop.wait_window_name(window, shown)
+        px, py, _, _ = PICTURE_AREA
+        picture = desktop.grab_client(window, px, py, 60, 40)
+        self.assertGreater(picture.share_near((0, 128, 128)), 0.9, "the teal picture on show")
+        self.shot("chosen-from-list")
+
+        # " Copy shortcut" from the picture's menu puts the real path on the clipboard: a paste
+        # (here xclip's, as a terminal asks for it) gives the file's own bytes.
+        before = desktop.grab_client(window, *PICTURE_AREA)
+        self.click(window, (px, py, 60, 40), button=3)
+        self.region_changes(window, PICTURE_AREA, before, "the menu over the picture")
+        self.shot("menu")
+        desktop.key("Down", "Return")
+
+        def clipboard(target):
+            result = desktop.run(
+                ["xclip", "-o", "-selection", "clipboard", "-t", target],
+                check=False,
+                timeout=10.0,
+                binary=True,
+            )
+            return result.stdout if result.returncode == 0 else None
+
+        wait_for(lambda: clipboard("UTF8_STRING") == path, 10.0, f"the clipboard to hold {path!r}")
+        self.assertEqual(clipboard("text/plain"), path)
+        self.close_politely(run, window)
+
+        # The same path named on the command line opens the picture.
+        run, window = self.launch([path], title=shown)
+        picture = desktop.grab_client(window, px, py, 60, 40)
+        self.assertGreater(picture.share_near((0, 128, 128)), 0.9, "the teal picture on show")
+        self.shot("from-command-line")
+        self.close_politely(run, window)
+
 
 def main():
     global PROGRAM, OUTPUT

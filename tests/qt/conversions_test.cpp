@@ -87,6 +87,26 @@ TEST(Conversions, DropDataTakesLocalFilesOnly) {
     EXPECT_FALSE(toDropData(remote).files);
 }
 
+// A file name is bytes and need not be UTF-8: a Latin-1 name from an old archive goes into a
+// URL and comes back unchanged, and a file manager's URI list, which percent-encodes the name's
+// bytes, drops that very file.
+TEST(Conversions, FileNamesPassThroughUrlsByteForByte) {
+    const std::string latin1("/pics/caf\xe9.bmp");
+    for (const std::string& path :
+         {latin1, std::string("/pics/caf\xc3\xa9 50%.gif"), std::string("/p/a#b?c[d].gif")}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(localFilePath(fileUrl(path)), path);
+    }
+    EXPECT_EQ(fileUrl(latin1).toEncoded(), QByteArray("file:///pics/caf%E9.bmp"));
+
+    QMimeData fileManager;
+    fileManager.setData(QStringLiteral("text/uri-list"),
+                        "file:///pics/caf%E9.bmp\r\nfile://server/share/a.gif\r\n");
+    const DropData dropped = toDropData(fileManager);
+    ASSERT_TRUE(dropped.files);
+    EXPECT_EQ(*dropped.files, (std::vector<std::string>{latin1, "//server/share/a.gif"}));
+}
+
 std::vector<std::uint8_t> dropBlock(std::uint32_t offset, std::uint32_t wide,
                                     const std::string& names) {
     // The whole block at its final size: GCC 12 at -O2 misreads an insert at the end of a
@@ -132,6 +152,23 @@ TEST(FileDropBlock, MimeDataOffersTheFilesToFileManagers) {
               QByteArray("copy\nfile:///p/a%20b.gif\nfile:///p/c.gif"));
     std::unique_ptr<QMimeData> withText(fileListMimeData({"/p/c.gif"}, std::string("note")));
     EXPECT_EQ(withText->text(), QStringLiteral("note"));
+    EXPECT_EQ(withText->data(QStringLiteral("text/plain;charset=utf-8")), QByteArray("note"));
+}
+
+// A name that is not UTF-8 reaches the clipboard as its bytes: percent-encoded in the URI lists,
+// as it is in the plain text, which then claims no UTF-8 charset.
+TEST(FileDropBlock, ANameThatIsNotUtf8KeepsItsBytes) {
+    const std::string path("/p/caf\xe9.bmp");
+    std::unique_ptr<QMimeData> mime(fileListMimeData({path}, path));
+    EXPECT_EQ(mime->data(QStringLiteral("text/uri-list")), QByteArray("file:///p/caf%E9.bmp\r\n"));
+    EXPECT_EQ(mime->data(QStringLiteral("x-special/gnome-copied-files")),
+              QByteArray("copy\nfile:///p/caf%E9.bmp"));
+    EXPECT_EQ(clipboardTextOf(*mime), path);
+    EXPECT_FALSE(mime->hasFormat(QStringLiteral("text/plain;charset=utf-8")));
+
+    std::unique_ptr<QMimeData> text(textMimeData(path));
+    EXPECT_EQ(text->data(QStringLiteral("text/plain")).toStdString(), path);
+    EXPECT_FALSE(text->hasFormat(QStringLiteral("text/plain;charset=utf-8")));
 }
 
 }  // namespace

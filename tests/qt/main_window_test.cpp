@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +24,7 @@
 #include "app/program.h"
 #include "qt/conversions.h"
 #include "qt/qt_host.h"
+#include "support/bmp_file.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
@@ -228,6 +230,47 @@ TEST_F(MainWindowTest, DroppedFileMovesTheListsToItsFolder) {
     EXPECT_EQ(program->sCurPath, picturesDir + "/sub/");
     EXPECT_EQ(texts(*fileList()), QStringList{QStringLiteral("x.gif")});
     EXPECT_EQ(fileList()->selectedItems().size(), 0);
+}
+
+// A file name that is not UTF-8 (Latin-1, from an old archive) is the file system's bytes all
+// the way: chosen in the list, its path reaches the real clipboard byte for byte, and a file
+// manager's drop of it (its bytes percent-encoded) shows the picture.
+TEST_F(MainWindowTest, ALatin1NameKeepsItsBytesFromTheListToTheClipboardAndFromADrop) {
+    const std::string name("caf\xe9.bmp");
+    const std::string path = picturesDir + "/" + name;
+    testdata::writeBmp(path, 3, 2);
+    form1().File1.refresh();
+    const auto& entries = form1().File1.entries();
+    const auto entry = std::find(entries.begin(), entries.end(), name);
+    ASSERT_NE(entry, entries.end());
+    QListWidget& list = *fileList();
+    QListWidgetItem* row = list.item(static_cast<int>(entry - entries.begin()));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(row).center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form1().caption(), path);
+
+    QGuiApplication::clipboard()->clear();
+    // The menu runs its own event loop; its command is chosen once the loop runs.
+    QTimer::singleShot(0, [] {
+        QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        menu->setActiveAction(menu->actions().front());
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    form1().imgShow.raiseMouseDown(MouseButton::Right, 0, 10, 10);
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->data(QStringLiteral("text/plain")).toStdString(), path);
+
+    form1().setCaption("before the drop");
+    QMimeData fileManager;
+    const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+    fileManager.setData(QStringLiteral("text/uri-list"),
+                        "file://" + bytes.toPercentEncoding("/") + "\r\n");
+    ASSERT_TRUE(fileManager.data(QStringLiteral("text/uri-list")).contains("caf%E9.bmp"));
+    drop(*fileList()->viewport(), fileManager);
+    EXPECT_FALSE(widget<QLabel>(form1().lblErrorMessage)->isVisible());
+    EXPECT_EQ(form1().caption(), path);
 }
 
 TEST_F(MainWindowTest, DropWithoutFilesShowsTheErrorText) {
