@@ -14,6 +14,7 @@ Exit code 77 means the X tools are missing (CTest counts the run as skipped).
 import argparse
 import os
 import shutil
+import signal
 import struct
 import sys
 import tempfile
@@ -280,6 +281,26 @@ class Journeys(unittest.TestCase):
             (again.x, again.y), (moved.x, moved.y), "the window comes back at its place"
         )
         self.close_politely(run, window)
+
+    # ---- Ended by a signal: the place is stored as by the close button ----
+
+    def test_ended_by_signal(self):
+        desktop = self.desktop
+        make_pictures(self.pictures, [("square.bmp", ["-size", "50x50", "xc:teal"])])
+        # Each run goes to a place of its own, so a record left by the run before cannot pass.
+        for number, name in enumerate(("SIGTERM", "SIGHUP", "SIGINT")):
+            with self.subTest(signal=name):
+                run, window = self.launch()
+                place = (200 + 40 * number, 150 + 30 * number)
+                desktop.xdotool("windowmove", window, *place)
+                wait_for(
+                    lambda: desktop.outer_top_left(window) == place, 10.0, "the window to move"
+                )
+                time.sleep(0.2)  # the program takes the move from the window system's notice
+                run.process.send_signal(getattr(signal, name))
+                self.assertEqual(run.wait_exit(), 0, f"the exit code after {name}")
+                _, records = settings_records(run.settings_file)
+                self.assert_position_record(records[1], place)
 
     # ---- Holding an arrow key over large photos ----
 
