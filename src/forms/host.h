@@ -40,8 +40,10 @@ public:
     virtual PixelRect screenRect() const = 0;
     virtual PixelRect workArea() const = 0;
     virtual FrameMetrics frameMetrics(const Form& form) const = 0;
-    virtual OleColor systemColor(int index) const = 0;  // an RGB value for a system colour index
-    virtual int platformId() const = 0;                 // 1: the 95/98 family, 2: NT, other
+    // The RGB value of a system colour index, read from the raster layer's table below: the one
+    // table that the drawing of the GIF control and every view resolve system colours through.
+    OleColor systemColor(int index) const { return m_gdi.GetSysColor(index); }
+    virtual int platformId() const = 0;  // 1: the 95/98 family, 2: NT, other
     // Device pixels per logical pixel (2 on a doubled screen). Every size the windows use, in
     // twips and in pixels, is logical; only pictures shrunk for display are made at the device
     // size, so that they are as sharp as the text beside them.
@@ -53,6 +55,13 @@ public:
     virtual void releaseCapture() = 0;
     virtual Control* capture() const = 0;
     virtual void setProgramCursor(const Picture* cursor) = 0;  // nullptr: the default cursor
+    // The pointer shape a control sets while it holds the mouse captured (its MousePointer:
+    // kPointerHourglass while it loads, kPointerDefault after). With the capture the pointer
+    // shows wherever the mouse is, so the host shows it over every window of the program, in
+    // place of the program cursor, until kPointerDefault gives the pointer back.
+    static constexpr int kPointerDefault = 0;
+    static constexpr int kPointerHourglass = 11;
+    virtual void setMousePointer(int mousePointer) = 0;
 
     // Time and events.
     virtual void timerChanged(TimerControl& timer) = 0;  // start, restart or stop its ticks
@@ -102,7 +111,10 @@ public:
     const WindowHooks& windowHooks() const { return m_windowHooks; }
 
     // The raster layer of the program's windows: device contexts, bitmaps and the drawing
-    // surfaces of controls that paint their own pixels. The host fills its system colours.
+    // surfaces of controls that paint their own pixels. Its system colour table is the program's
+    // only one: each host fills it when it starts (the Qt host from the application's palette,
+    // and again whenever that palette changes), and GetSysColor, systemColor and the views'
+    // colours all read it.
     GdiContext& gdi() { return m_gdi; }
     const GdiContext& gdi() const { return m_gdi; }
 

@@ -24,6 +24,10 @@ public:
 
     // The pixels the view shows, from the top-left of the control's inside.
     virtual const Image& surface() const { return m_surface; }
+    // Whether the control has nothing to show. A blank control is left out of its window's
+    // picture (no border, background or surface: what lies under it shows) and the mouse reaches
+    // what lies under it; the view asks again when the control's appearance changes.
+    virtual bool isBlank() const { return false; }
     Image& ownSurface() { return m_surface; }
     // Tells the view that the surface changed.
     void surfaceChanged() { notify(ViewChange::Content); }

@@ -10,13 +10,6 @@
 
 namespace plivora {
 
-namespace {
-
-constexpr int kHourglass = 11;
-constexpr int kDefaultPointer = 0;
-
-}  // namespace
-
 AnimatedGifCtl::AnimatedGifCtl(Form& form, std::string name, Control* container)
     : UserControl(form, std::move(name), container), Timer1(form, this->name() + ".Timer1") {
     GdiContext& gdi = host().gdi();
@@ -113,17 +106,17 @@ void AnimatedGifCtl::LoadGif(bool getFname, const std::string& sPathFile) {
         host().doEvents();
     }
     SetCapture(this);
-    m_mousePointer = kHourglass;
+    setMousePointer(Host::kPointerHourglass);
     try {
         m_engine->ReadGifFrames();
     } catch (const Error&) {
         // The pointer and the capture are given back before the error goes to the caller.
-        m_mousePointer = kDefaultPointer;
+        setMousePointer(Host::kPointerDefault);
         ReleaseCapture(host());
         publishSurface();
         throw;
     }
-    m_mousePointer = kDefaultPointer;
+    setMousePointer(Host::kPointerDefault);
     ReleaseCapture(host());
     if (!strGifFileName().empty()) {
         m_engine->setUserDelay(0);
@@ -216,7 +209,17 @@ void AnimatedGifCtl::resizeSurface() {
     surfaceChanged();
 }
 
+void AnimatedGifCtl::setMousePointer(int pointer) {
+    m_mousePointer = pointer;
+    host().setMousePointer(pointer);
+}
+
 void AnimatedGifCtl::publishSurface() {
+    // Whether there is anything to show at all is part of the control's appearance.
+    if (holdsGif() != m_publishedHoldsGif) {
+        m_publishedHoldsGif = holdsGif();
+        notify(ViewChange::Appearance);
+    }
     const std::uint64_t change = host().gdi().changeCount(host().gdi().selectedBitmap(m_ownDc));
     if (change != m_publishedChange) {
         m_publishedChange = change;

@@ -85,8 +85,14 @@ public:
     // The paint handling: draws frame 0 again, or loads a stored file at the first paint.
     void UserControl_Paint();
 
-    // The pointer shape over the control: 0 default, 11 hourglass.
+    // The pointer shape over the control: 0 default, 11 hourglass. The host shows it.
     int MousePointer() const { return m_mousePointer; }
+
+    // Whether the control holds a GIF: frame 0 of one is loaded, from the end of a load of a GIF
+    // until the next load or ClearGif. Only then does the control draw its border, background
+    // and frames; without one it is blank, so the picture under it shows whole.
+    bool holdsGif() const { return m_engine->hasFrames(); }
+    bool isBlank() const override { return !holdsGif(); }
 
     const Image& surface() const override;
     void move(float left, float top, float width, float height) override;
@@ -103,11 +109,13 @@ private:
     void PropertyChanged(const std::string& name) { m_changed.push_back(name); }
     void resizeSurface();
     void publishSurface();
+    void setMousePointer(int pointer);
 
     SurfaceId m_surface;
     HDC m_ownDc;
     std::unique_ptr<GifAnimation> m_engine;
     std::uint64_t m_publishedChange = 0;
+    bool m_publishedHoldsGif = false;
     bool m_displaySavedGifFileName = false;
     Picture m_picture;
     OleColor m_maskColor = kButtonFace;

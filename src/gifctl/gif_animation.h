@@ -117,6 +117,9 @@ public:
     void Timer1_Timer();
 
     // --- Read access for the control, tools and tests ---
+    // Whether a frame can be drawn: frame picture 0 is loaded. Not before the first load, after
+    // a load of a file that is no GIF or holds no image, nor once the frames were cleared.
+    bool hasFrames() const { return !m_framePictures.empty() && m_framePictures.front(); }
     const GifStream& stream() const { return m_stream; }
     // The frame bitmaps by frame number; an entry is null once released.
     const std::vector<HBITMAP>& framePictures() const { return m_framePictures; }

@@ -80,7 +80,7 @@ void GifAnimation::CreateCanvas() {
 }
 
 void GifAnimation::RenderGif(int ctr) {
-    if (m_framePictures.empty() || !m_framePictures.front()) {
+    if (!hasFrames()) {
         return;  // nothing loaded
     }
     if (m_stopRender) {
@@ -181,7 +181,7 @@ void GifAnimation::PaintGif(int curframe) {
 void GifAnimation::StartTimer() {
     // Without a frame to draw (a GIF without images, or one whose load failed) a clock would tick
     // at its shortest interval drawing nothing: the control says so as it does without a file.
-    if (m_strGifFileName.empty() || m_framePictures.empty() || !m_framePictures.front()) {
+    if (m_strGifFileName.empty() || !hasFrames()) {
         m_host.showWarning(kNoFileMessage);
         return;
     }

@@ -10,9 +10,12 @@
 namespace plivora {
 
 HeadlessHost::HeadlessHost() {
-    gdi().systemColors().setColor(COLOR_BTNFACE, systemColor(COLOR_BTNFACE));
-    gdi().systemColors().setColor(COLOR_WINDOWTEXT, systemColor(COLOR_WINDOWTEXT));
-    gdi().systemColors().setColor(COLOR_WINDOW, systemColor(COLOR_WINDOW));
+    // A light desktop scheme: the button face, window and window text a current desktop shows;
+    // the other indexes keep the raster layer's classic scheme.
+    SystemColors& colors = gdi().systemColors();
+    colors.setColor(COLOR_BTNFACE, rgb(0xF0, 0xF0, 0xF0));
+    colors.setColor(COLOR_WINDOWTEXT, rgb(0, 0, 0));
+    colors.setColor(COLOR_WINDOW, rgb(0xFF, 0xFF, 0xFF));
 }
 
 void HeadlessHost::setScreen(const PixelRect& screen, const PixelRect& workArea) {
@@ -29,19 +32,6 @@ FrameMetrics HeadlessHost::frameMetrics(const Form& form) const {
             return {48, 288, 48, 48};
         default:
             return {48, 336, 48, 48};
-    }
-}
-
-OleColor HeadlessHost::systemColor(int index) const {
-    switch (index) {
-        case 0x0F:  // button face
-            return rgb(0xF0, 0xF0, 0xF0);
-        case 0x08:  // window text
-            return rgb(0, 0, 0);
-        case 0x05:  // window background
-            return rgb(0xFF, 0xFF, 0xFF);
-        default:
-            return rgb(0xC0, 0xC0, 0xC0);
     }
 }
 

@@ -27,7 +27,6 @@ public:
     PixelRect workArea() const override { return m_workArea; }
     void setScreen(const PixelRect& screen, const PixelRect& workArea);
     FrameMetrics frameMetrics(const Form& form) const override;
-    OleColor systemColor(int index) const override;
     int platformId() const override { return m_platformId; }
     void setPlatformId(int id) { m_platformId = id; }
 
@@ -39,6 +38,9 @@ public:
     Control* capture() const override { return m_capture; }
     void setProgramCursor(const Picture* cursor) override { m_customCursor = cursor != nullptr; }
     bool hasCustomCursor() const { return m_customCursor; }
+    // Every pointer shape a control set, in order; the last one is in force.
+    void setMousePointer(int mousePointer) override { m_mousePointers.push_back(mousePointer); }
+    const std::vector<int>& mousePointers() const { return m_mousePointers; }
 
     // Time and events.
     void timerChanged(TimerControl& timer) override;
@@ -119,6 +121,7 @@ private:
     PixelPoint m_cursor{};
     Control* m_capture = nullptr;
     bool m_customCursor = false;
+    std::vector<int> m_mousePointers;
     std::map<TimerControl*, Scheduled> m_timers;
     std::uint64_t m_timerOrder = 0;
     std::int64_t m_now = 0;

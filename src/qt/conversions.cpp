@@ -93,9 +93,8 @@ QString captionToQString(const std::string& caption) {
 }
 
 QColor toQColor(OleColor color, const Host& host) {
-    // A view shows a system colour as the host's palette has it at the time of asking.
-    const COLORREF value =
-        resolveColor(color, [&host](int index) { return host.systemColor(index); });
+    // A system colour comes from the raster layer's table, which the GIF control draws with too.
+    const COLORREF value = host.gdi().systemColors().resolve(color);
     return QColor(GetRValue(value), GetGValue(value), GetBValue(value));
 }
 

@@ -1,8 +1,10 @@
 #include "qt/qt_host.h"
 
+#include <functional>
+#include <utility>
+
 #include <QApplication>
 #include <QClipboard>
-#include <QCursor>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMimeData>
@@ -33,9 +35,8 @@ QScreen* primaryScreen() {
     return QGuiApplication::primaryScreen();
 }
 
-// The designed platform's system colour indices, as roles of the style's palette.
-QColor paletteColor(int index) {
-    const QPalette palette = QApplication::palette();
+// The designed platform's system colour indices, as roles of the application's palette.
+QColor paletteColor(const QPalette& palette, int index) {
     switch (index) {
         case 1:   // desktop
         case 12:  // application workspace
@@ -81,6 +82,26 @@ QColor paletteColor(int index) {
     }
 }
 
+// Tells the host when the application's palette changed (the desktop's colour scheme, or a
+// palette the program was given).
+class PaletteWatch : public QObject {
+public:
+    explicit PaletteWatch(std::function<void()> changed) : m_changed(std::move(changed)) {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) {
+            m_changed();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_changed;
+};
+
 // Frames are remembered per border style: windows of one style get the same decoration.
 int frameKind(const Form& form) {
     return static_cast<int>(form.borderStyle());
@@ -92,9 +113,12 @@ QtHost::QtHost() {
     // Closing the main window ends the program through quit(); a window that merely closes (the
     // thumbnail window hides) must not end it, even when it was the last one on screen.
     QApplication::setQuitOnLastWindowClosed(false);
+    fillSystemColors();
+    m_paletteWatch = std::make_unique<PaletteWatch>([this] { fillSystemColors(); });
 }
 
 QtHost::~QtHost() {
+    m_paletteWatch.reset();
     for (auto& [form, view] : m_views) {
         view->detachAll();
     }
@@ -155,8 +179,21 @@ void QtHost::rememberFrame(const Form& form, const QMargins& frame) {
     m_learnedFrames[frameKind(form)] = frame;
 }
 
-OleColor QtHost::systemColor(int index) const {
-    return fromQColor(paletteColor(index));
+void QtHost::fillSystemColors() {
+    const QPalette palette = QApplication::palette();
+    SystemColors& colors = gdi().systemColors();
+    for (int index = 0; index < SystemColors::kCount; ++index) {
+        colors.setColor(index, fromQColor(paletteColor(palette, index)));
+    }
+    // The views took their colours from the table when they were shown; they show them again.
+    for (const auto& [form, view] : m_views) {
+        view->controlChanged(ViewChange::Appearance);
+        for (Control* control : form->controls()) {
+            if (control->view() != nullptr) {
+                control->view()->controlChanged(ViewChange::Appearance);
+            }
+        }
+    }
 }
 
 PixelPoint QtHost::cursorPos() const {
@@ -197,23 +234,44 @@ void QtHost::releaseCapture() {
 
 void QtHost::setProgramCursor(const Picture* cursor) {
     if (cursor == nullptr) {
+        m_programCursor.reset();
+    } else {
+        const QPixmap pixmap = pictureToPixmap(*cursor);
+        QPoint hotSpot(pixmap.width() / 2, pixmap.height() / 2);
+        if (pixmap.size() == QSize(kCursorSize, kCursorSize)) {
+            hotSpot = QPoint(kCursorHotSpot.x, kCursorHotSpot.y);
+        }
+        m_programCursor =
+            pixmap.isNull() ? QCursor(Qt::ArrowCursor) : QCursor(pixmap, hotSpot.x(), hotSpot.y());
+    }
+    applyCursor();
+}
+
+void QtHost::setMousePointer(int mousePointer) {
+    m_busy = mousePointer == kPointerHourglass;
+    applyCursor();
+}
+
+void QtHost::applyCursor() {
+    std::optional<QCursor> shape = m_programCursor;
+    if (m_busy) {
+        shape = QCursor(Qt::WaitCursor);
+    }
+    if (!shape) {
         if (m_cursorOverridden) {
             QGuiApplication::restoreOverrideCursor();
             m_cursorOverridden = false;
         }
         return;
     }
-    const QPixmap pixmap = pictureToPixmap(*cursor);
-    QPoint hotSpot(pixmap.width() / 2, pixmap.height() / 2);
-    if (pixmap.size() == QSize(kCursorSize, kCursorSize)) {
-        hotSpot = QPoint(kCursorHotSpot.x, kCursorHotSpot.y);
-    }
-    const QCursor shape =
-        pixmap.isNull() ? QCursor(Qt::ArrowCursor) : QCursor(pixmap, hotSpot.x(), hotSpot.y());
+    // The program keeps one entry on the override stack and changes it, so the two sources of a
+    // pointer never leave an entry behind. On X11 the platform sends the new cursor of every
+    // window to the server and flushes the connection before the call returns, so the pointer
+    // changes even while the event loop waits for the work that follows.
     if (m_cursorOverridden) {
-        QGuiApplication::changeOverrideCursor(shape);
+        QGuiApplication::changeOverrideCursor(*shape);
     } else {
-        QGuiApplication::setOverrideCursor(shape);
+        QGuiApplication::setOverrideCursor(*shape);
         m_cursorOverridden = true;
     }
 }
@@ -280,6 +338,7 @@ void QtHost::quit() {
         ticker->stop();
     }
     releaseCapture();
+    m_busy = false;
     setProgramCursor(nullptr);
     QCoreApplication::quit();
 }

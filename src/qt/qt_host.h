@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <QCursor>
 #include <QMargins>
 #include <QObject>
 #include <QPointer>
@@ -47,7 +48,6 @@ public:
     // shown, the frame last measured on a window of the same kind, or a default taken from the
     // style until one was measured.
     FrameMetrics frameMetrics(const Form& form) const override;
-    OleColor systemColor(int index) const override;
     int platformId() const override { return 2; }
 
     // Pointer.
@@ -62,6 +62,10 @@ public:
     static constexpr int kCursorSize = 32;
     static constexpr PixelPoint kCursorHotSpot{12, 12};
     void setProgramCursor(const Picture* cursor) override;
+    // The hourglass is the desktop's wait cursor, over every window of the program and in front
+    // of the program cursor, which comes back with the default pointer. It reaches the screen
+    // before this returns, so work that keeps the event loop waiting runs under it.
+    void setMousePointer(int mousePointer) override;
 
     // Time and events. Intervals below the timer resolution tick at the resolution
     // (timerTickIntervalMs). A tick that falls due while the same timer's handler still runs (it
@@ -109,6 +113,12 @@ public:
 private:
     void publishClipboard();
     void retire(QObject* object);
+    // The raster layer's system colours from the application's palette; every view is shown
+    // again in them.
+    void fillSystemColors();
+    // Shows the pointer the program asks for: the wait cursor while a control is busy, else the
+    // program cursor, else the window system's own.
+    void applyCursor();
 
     std::map<const Form*, std::unique_ptr<FormView>> m_views;
     std::map<TimerControl*, std::unique_ptr<QTimer>> m_timers;
@@ -116,7 +126,10 @@ private:
     std::map<int, QMargins> m_learnedFrames;  // by kind of frame
     Control* m_capture = nullptr;
     QPointer<QWidget> m_captureWidget;
+    std::optional<QCursor> m_programCursor;
+    bool m_busy = false;  // a control set the hourglass
     bool m_cursorOverridden = false;
+    std::unique_ptr<QObject> m_paletteWatch;
     bool m_quitting = false;
     std::optional<std::string> m_clipboardText;
     std::optional<std::vector<std::string>> m_clipboardFiles;

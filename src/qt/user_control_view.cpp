@@ -12,7 +12,6 @@ UserControlView::UserControlView(UserControl& control, QWidget& parent, QtHost& 
                                  FormView& formView)
     : MouseForwardingView(&parent, control, host, formView) {
     setMouseTracking(true);
-    setAutoFillBackground(true);
     showState();
 }
 
@@ -33,11 +32,17 @@ void UserControlView::updateContent() {
 void UserControlView::updateAppearance() {
     ChildView::updateAppearance();
     const UserControl& model = *userControl();
+    // A blank control is no part of the window's picture: no background is filled and no border
+    // drawn, so what lies under it shows, and the mouse goes to what lies under it too.
+    const bool blank = model.isBlank();
+    setAutoFillBackground(!blank);
+    setAttribute(Qt::WA_TransparentForMouseEvents, blank);
     QPalette colours;
     colours.setColor(QPalette::Window, toQColor(model.backColor(), host()));
     colours.setColor(QPalette::WindowText, toQColor(kWindowText, host()));
     setPalette(colours);
-    setFrameStyle(model.borderStyle() == 1 ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
+    const bool bordered = model.borderStyle() == 1 && !blank;
+    setFrameStyle(bordered ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
     setLineWidth(1);
     update();
 }
@@ -51,7 +56,7 @@ void UserControlView::paintEvent(QPaintEvent* event) {
     }
     m_repaintAsked = false;
     const UserControl* model = userControl();
-    if (model == nullptr || model->surface().isNull()) {
+    if (model == nullptr || model->isBlank() || model->surface().isNull()) {
         return;
     }
     QPainter painter(this);

@@ -104,7 +104,8 @@ COLORREF resolveColor(std::uint32_t color, const SystemColorLookup& systemColor)
 }
 
 // The system colour table that GetSysColor reads. It starts with the classic desktop scheme; the
-// host fills in what its platform knows (the button face from its palette).
+// host that owns the context fills in its platform's colours (the Qt host every index, from the
+// application's palette).
 class SystemColors {
 public:
     static constexpr int kCount = 31;

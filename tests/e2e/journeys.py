@@ -232,12 +232,21 @@ class Journeys(unittest.TestCase):
         desktop.click_in(window, x + 30, y + 8)
         desktop.wait_window_name(window, os.path.join(self.pictures, "autumn.jpg"))
         labels_autumn = self.region_changes(window, LABELS_FRAME, labels_empty, "the labels")
-        # The 320 x 240 picture is scaled to the area's width; above the animation surface, which
-        # stands over the lower part of the area, it is all orange and red.
+        # The 320 x 240 picture is scaled to the area's width, 160 x 120: it is all orange and red,
+        # also where the animation surface stands over the lower part of the area, which shows
+        # nothing while it holds no GIF.
+        def reddish_share(image):
+            reddish = sum(1 for r, g, b in image.pixels() if r > 120 and b < 90 and r > g + 30)
+            return reddish / (image.width * image.height)
+
         px, py, pw, _ = PICTURE_AREA
         picture = desktop.grab_client(window, px, py, pw, ANIMATION[1] - py)
-        reddish = sum(1 for r, g, b in picture.pixels() if r > 120 and b < 90 and r > g + 30)
-        self.assertGreater(reddish / (picture.width * picture.height), 0.9, "the picture area")
+        self.assertGreater(reddish_share(picture), 0.9, "the picture area")
+        ax, ay, aw, _ = ANIMATION
+        under_animation = desktop.grab_client(window, ax, ay, aw, py + 118 - ay)
+        self.assertGreater(
+            reddish_share(under_animation), 0.9, "the picture where the empty animation surface is"
+        )
         self.shot("autumn")
         self.shot("main-window", self.window_with_frame(window))
 

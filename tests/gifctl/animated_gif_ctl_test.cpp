@@ -65,7 +65,10 @@ TEST_F(AnimatedGifCtlTest, UserDelayIsClampedOnEveryWrite) {
 
 TEST_F(AnimatedGifCtlTest, LoadingAGifShowsFrameZeroStopped) {
     const std::string path = write("three.gif", threeFrames());
+    EXPECT_TRUE(form.gif.isBlank()) << "nothing loaded yet";
     form.gif.LoadGif(true, path);
+    EXPECT_FALSE(form.gif.isBlank());
+    EXPECT_EQ(host.mousePointers(), (std::vector<int>{11, 0})) << "the hourglass, then back";
     EXPECT_EQ(form.gif.strGifFileName(), path);
     EXPECT_EQ(form.gif.NumberofFrames(), 2);
     EXPECT_EQ(form.gif.CurrentFrame(), 0);
@@ -92,12 +95,20 @@ TEST_F(AnimatedGifCtlTest, LoadingAGifShowsFrameZeroStopped) {
 
 TEST_F(AnimatedGifCtlTest, AFileThatIsNotAGifLeavesNoFramesAndStartWarns) {
     const std::string path = write("photo.jpg", text("\xFF\xD8\xFF not really a jpeg"));
+    const std::string gif = write("three.gif", threeFrames());
     form.gif.setBackColor(rgb(10, 20, 30));
+    form.gif.LoadGif(true, gif);
     form.gif.LoadGif(true, path);
     EXPECT_EQ(form.gif.strGifFileName(), "");
     EXPECT_EQ(pixel(5, 5), 0xFF0A141Eu);  // the background colour
+    EXPECT_TRUE(form.gif.isBlank())
+        << "the GIF before is gone; the picture under the control shows";
     form.gif.StartTimer();
     EXPECT_EQ(warnings, std::vector<std::string>{"No animated gif file is selected."});
+
+    form.gif.LoadGif(true, gif);
+    form.gif.ClearGif();
+    EXPECT_TRUE(form.gif.isBlank()) << "cleared";
 }
 
 TEST_F(AnimatedGifCtlTest, AnEmptyNameOrAStoredEmptyNameParsesNothing) {
@@ -121,6 +132,7 @@ TEST_F(AnimatedGifCtlTest, ABrokenGifReleasesThePointerAndCaptureAndLeavesNoFile
         EXPECT_EQ(error.number(), 9);
     }
     EXPECT_EQ(form.gif.MousePointer(), 0);
+    EXPECT_EQ(host.mousePointers(), (std::vector<int>{11, 0}));
     EXPECT_EQ(host.capture(), nullptr);
     EXPECT_EQ(form.gif.strGifFileName(), path);  // keeps the new name
     EXPECT_TRUE(tmpFolder.entries().empty());

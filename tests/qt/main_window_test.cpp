@@ -5,16 +5,19 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <vector>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QPalette>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +31,8 @@
 #include "support/files.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
+#include "win/gdi.h"
+#include "win/picture.h"
 
 namespace plivora {
 namespace {
@@ -40,6 +45,38 @@ const std::string kTinyGif(
     "\x02\x02\x44\x01\x00"
     "\x3b",
     35);
+
+// The same GIF with its one pixel in colour table entry 0: (0x20, 0x40, 0xA0).
+const std::string kBlueGif = [] {
+    std::string gif = kTinyGif;
+    gif.replace(13, 3, "\x20\x40\xa0");
+    return gif;
+}();
+
+// The program's host, noting which override cursor is in force each time a control sets its
+// pointer.
+class CursorNotingHost : public QtHost {
+public:
+    void setMousePointer(int mousePointer) override {
+        QtHost::setMousePointer(mousePointer);
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        cursors.push_back(cursor != nullptr ? cursor->shape() : Qt::ArrowCursor);
+    }
+
+    std::vector<Qt::CursorShape> cursors;
+};
+
+// Sets the application's palette for one test and puts the one before back.
+class PaletteForTest {
+public:
+    explicit PaletteForTest(const QPalette& palette) { QApplication::setPalette(palette); }
+    ~PaletteForTest() { QApplication::setPalette(m_before); }
+    PaletteForTest(const PaletteForTest&) = delete;
+    PaletteForTest& operator=(const PaletteForTest&) = delete;
+
+private:
+    QPalette m_before = QApplication::palette();
+};
 
 // The real program on the Qt host, with a folder of pictures of its own.
 class MainWindowTest : public ::testing::Test {
@@ -54,7 +91,7 @@ protected:
         testdata::writeFile(picturesDir + "/notes.txt", "text");
         testdata::writeFile(picturesDir + "/.hidden.gif", kTinyGif);
         testdata::writeFile(picturesDir + "/sub/x.gif", kTinyGif);
-        host = std::make_unique<QtHost>();
+        host = std::make_unique<CursorNotingHost>();
         program = std::make_unique<Program>(*host, ProgramPaths{picturesDir, appDir, ",", appDir});
         program->start();
     }
@@ -94,7 +131,7 @@ protected:
     const std::string root = tempFolder.path();
     std::string appDir;
     std::string picturesDir;
-    std::unique_ptr<QtHost> host;
+    std::unique_ptr<CursorNotingHost> host;
     std::unique_ptr<Program> program;
 };
 
@@ -350,6 +387,69 @@ TEST_F(MainWindowTest, ThePictureMenuCopiesThePathToTheRealClipboard) {
     form1().imgShow.raiseMouseDown(MouseButton::Right, 0, 10, 10);
     EXPECT_TRUE(chosen);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), fileNameToQString(picturesDir + "/b.gif"));
+}
+
+// The animation control stands over the lower part of the picture area. Without a GIF it shows
+// nothing and takes no mouse input: the picture shows whole there and the picture's own mouse
+// handling (its menu) answers. With a GIF it draws its border, its background and frame 0.
+TEST_F(MainWindowTest, TheAnimationControlShowsNothingUntilItHoldsAGif) {
+    testdata::writeBmp(picturesDir + "/c.bmp", 160, 144, 200, 100, 50);
+    testdata::writeFile(picturesDir + "/d.gif", kBlueGif);
+    form1().File1.refresh();
+    ASSERT_EQ(texts(*fileList()), (QStringList{QStringLiteral("A.jpg"), QStringLiteral("b.gif"),
+                                               QStringLiteral("c.bmp"), QStringLiteral("d.gif")}));
+    QWidget* control = host->widgetOf(form1().AnimatedGifCtl1);
+    ASSERT_NE(control, nullptr);
+    ASSERT_EQ(control->parentWidget(), window());
+    const QRect place = control->geometry();
+    const QColor picture(200, 100, 50);
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round == 0 ? "the first picture" : "a picture after a GIF");
+        form1().File1.setListIndex(2);  // c.bmp, at its natural size over the whole place
+        const QImage shot = window()->grab().toImage();
+        for (const QPoint& point : {place.topLeft(), place.center(), place.bottomRight()}) {
+            EXPECT_EQ(shot.pixelColor(point), picture) << point.x() << "," << point.y();
+        }
+        EXPECT_EQ(window()->childAt(place.center()), host->widgetOf(form1().imgShow));
+
+        form1().File1.setListIndex(3);  // d.gif
+        const QImage gif = window()->grab().toImage();
+        EXPECT_EQ(gif.pixelColor(place.topLeft()), QColor(Qt::black)) << "the border";
+        EXPECT_EQ(gif.pixelColor(place.topLeft() + QPoint(1, 1)), QColor(0x20, 0x40, 0xA0))
+            << "frame 0";
+        EXPECT_EQ(gif.pixelColor(place.center()), toQColor(kButtonFace, *host)) << "background";
+        EXPECT_EQ(window()->childAt(place.center()), control);
+    }
+}
+
+// One table of system colours, filled from the application's palette and again when it changes:
+// the animation control draws with the same button face as the views.
+TEST_F(MainWindowTest, SystemColoursFollowTheApplicationPalette) {
+    const QColor face(0x12, 0x9A, 0x56);
+    QPalette palette = QApplication::palette();
+    palette.setColor(QPalette::Button, face);
+    PaletteForTest changed(palette);
+    EXPECT_EQ(host->systemColor(COLOR_BTNFACE), fromQColor(face));
+
+    form1().File1.setListIndex(1);  // b.gif: frame 0 in the corner, the background around it
+    const QImage control = host->widgetOf(form1().AnimatedGifCtl1)->grab().toImage();
+    EXPECT_EQ(control.pixelColor(control.rect().center()), face);
+    // The window's own background, a system colour too, as the window paints it.
+    EXPECT_EQ(window()->grab().toImage().pixelColor(300, 25), face);
+}
+
+// The hourglass the control sets around the parse is the wait cursor over every window, in
+// front of the program cursor, which comes back after the load.
+TEST_F(MainWindowTest, AGifLoadsUnderTheWaitCursor) {
+    const Picture magnifier(Image(QtHost::kCursorSize, QtHost::kCursorSize, 0xFF000000u));
+    host->setProgramCursor(&magnifier);
+    form1().File1.setListIndex(1);  // b.gif
+    EXPECT_EQ(host->cursors, (std::vector<Qt::CursorShape>{Qt::WaitCursor, Qt::BitmapCursor}));
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->hotSpot(), QPoint(12, 12));
+    host->setProgramCursor(nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 }  // namespace
