@@ -76,18 +76,14 @@ void clearPageLists(Form2& thumbs, ListView& page, ImageList& pageIcons) {
     }
 }
 
-// Adds the icon of the picture just loaded into imgShadow to both image lists, scaled once for
-// both; a file that did not load, or whose icon failed, gets the error picture instead. The
-// error kept in `errors` ends here.
+// Adds the icon of the picture just loaded into imgShadow to both image lists, made once for
+// both (the two lists have the same image size); a file that did not load, or whose icon failed,
+// gets the error picture instead. The error kept in `errors` ends here.
 void addIcons(Form2& thumbs, ImageList& pageIcons, const std::string& key, bool loaded,
               ErrorState& errors) {
     if (loaded) {
         Image icon;
-        errors.run([&] {
-            icon = scaleImage(
-                thumbs.imgShadow.picture().imageForSize(kThumbnailPixels, kThumbnailPixels),
-                kThumbnailPixels, kThumbnailPixels);
-        });
+        errors.run([&] { icon = thumbs.ilNormal.makeIcon(thumbs.imgShadow.picture()); });
         if (!errors.hasError()) {
             errors.run([&] { thumbs.ilNormal.addImage(key, icon); });
             errors.run([&] { pageIcons.addImage(key, std::move(icon)); });
@@ -168,12 +164,14 @@ void Form1::ViewAllImages() {
         planned.push_back(p.sCurPath + File1.list(i - 1));
     }
     // Each picture comes through the desktop's thumbnail cache: one whose thumbnail was made
-    // before is not decoded at all.
+    // before is not decoded at all. The icons are made at the device size.
     const ThumbnailCache& cache = p.thumbnailCache();
-    PicturePrefetcher pictures(
-        std::move(planned), host().allowsBackgroundWork(), [&cache](const std::string& path) {
-            return cache.loadPicture(path, kThumbnailPixels, kThumbnailPixels);
-        });
+    const PixelSize iconPixels = thumbs.ilNormal.deviceImageSize();
+    PicturePrefetcher pictures(std::move(planned), host().allowsBackgroundWork(),
+                               [&cache, iconPixels](const std::string& path) {
+                                   return cache.loadPicture(path, iconPixels.width,
+                                                            iconPixels.height);
+                               });
 
     // The page's end is planned once; the entries are read at each position, as they are then
     // (the handlers that DoEvents runs may change the list under a page fill). A folder change

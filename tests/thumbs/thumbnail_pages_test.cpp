@@ -95,6 +95,35 @@ TEST_F(ThumbnailPagesTest, ItemsCarryTheNameAndSizeAndBadFilesGetThePlaceholder)
     EXPECT_EQ(thumbs().imgShadow.width(), 9600.0f);
 }
 
+TEST_F(ThumbnailPagesTest, AThumbnailKeepsThePicturesShapeCentredInItsCell) {
+    writeBmp(picturesDir + "/tall.bmp", 300, 900, 200, 100, 50);
+    writeBmp(picturesDir + "/wide.bmp", 900, 300, 200, 100, 50);
+    start();
+    form1().cmdViewAll.raiseClick();
+    constexpr std::uint32_t kColour = 0xFFC86432u;
+    struct Case {
+        const char* key;
+        bool tall;  // the picture is a centred column 20 pixels wide, else a centred row
+    };
+    for (const Case& c : {Case{"tall.bmp", true}, Case{"wide.bmp", false}}) {
+        SCOPED_TRACE(c.key);
+        ASSERT_NE(thumbs().ilNormal.find(c.key), nullptr);
+        const Image& icon = thumbs().ilNormal.find(c.key)->image;
+        ASSERT_EQ(icon.width, 60);
+        ASSERT_EQ(icon.height, 60);
+        EXPECT_EQ(thumbs().ilShadowNor(0).find(c.key)->image.pixels, icon.pixels);
+        int wrong = 0;
+        for (int y = 0; y < 60; ++y) {
+            for (int x = 0; x < 60; ++x) {
+                const int across = c.tall ? x : y;
+                const bool inPicture = across >= 20 && across < 40;
+                wrong += (icon.pixel(x, y) == kColour) != inPicture ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
 TEST_F(ThumbnailPagesTest, ViewAllAlwaysStartsAfresh) {
     makePictures(61);
     start();
