@@ -455,6 +455,12 @@ Picture ThumbnailCache::loadPicture(const std::string& path, int widthPx, int he
 
     const std::string uri = fileUri(path);
     const std::string name = entryName(uri);
+    // Our own failure entry comes first: the file, as it is now, is no picture for our loader,
+    // whatever thumbnail another program made of it (with a decoder of its own, or of another
+    // version of the file with the same time).
+    if (!readValidEntry(m_folder + "/" + kFailFolder + "/" + name, uri, *stamp, 0).isNull()) {
+        throw Error(ErrorNumber::InvalidPicture);
+    }
     bool hasNormalEntry = false;
     for (const Flavour& flavour : kFlavours) {
         const QImage entry = readValidEntry(m_folder + "/" + flavour.folder + "/" + name, uri,
@@ -480,9 +486,6 @@ Picture ThumbnailCache::loadPicture(const std::string& path, int widthPx, int he
         } catch (const std::bad_alloc&) {
             break;  // the loader decodes instead, and reports a real shortage of memory
         }
-    }
-    if (!readValidEntry(m_folder + "/" + kFailFolder + "/" + name, uri, *stamp, 0).isNull()) {
-        throw Error(ErrorNumber::InvalidPicture);
     }
 
     Picture picture;
