@@ -45,10 +45,11 @@ private:
     Form2& m_thumbs;
 };
 
-// Shows the thumbnail window maximised on its lists, the real-size and animation panels closed.
+// Shows the thumbnail window maximised on its lists, the real-size and animation panels closed
+// (and so the swap button shown, however the window was left).
 void showThumbnailWindow(Form2& thumbs, const Picture& showAniGifFace) {
     thumbs.fraShadowImage.setVisible(false);
-    thumbs.fraAniGif.setVisible(false);
+    thumbs.hideAnimationPanel();
     thumbs.setCaption("View All");
     thumbs.setWindowState(WindowState::Maximized);
     thumbs.show();
@@ -99,13 +100,14 @@ void addIcons(Form2& thumbs, ImageList& pageIcons, const std::string& key, bool 
     }
 }
 
-// Adds the file's item, its name and the size of the picture in imgShadow, to the main list and
-// the page's list.
+// Adds the file's item to the main list and the page's list: its name and the size of its
+// picture, now in imgShadow. A file whose picture did not load shows its name alone: imgShadow
+// still holds the picture loaded before it, whose size is not this file's.
 void addItems(Form2& thumbs, ListView& page, ImageList& pageIcons, const std::string& key,
-              ErrorState& errors) {
+              bool loaded, ErrorState& errors) {
+    const Picture& picture = thumbs.imgShadow.picture();
     const std::string text =
-        key + "\r\n" +
-        pixelSizeText(thumbs.imgShadow.picture().width(), thumbs.imgShadow.picture().height());
+        key + "\r\n" + (loaded ? pixelSizeText(picture.width(), picture.height()) : std::string());
     errors.run([&] { thumbs.lvMain.setIcons(&thumbs.ilNormal); });
     errors.run([&] { thumbs.lvMain.addItem(text, key); });
     errors.run([&] { page.setIcons(&pageIcons); });
@@ -192,7 +194,7 @@ void Form1::ViewAllImages() {
             loaded = true;
         });
         addIcons(thumbs, pageIcons, key, loaded, errors);
-        addItems(thumbs, page, pageIcons, key, errors);
+        addItems(thumbs, page, pageIcons, key, loaded, errors);
         host().doEvents();
         if (generation != p.thumbnailFillGeneration) {
             // A newer fill (View All pressed meanwhile) owns the lists now, or the main window's
