@@ -21,7 +21,7 @@ void Form1::cmdRealSize_Click() {
     float h = thumbs.height();
     thumbs.fraShadowImage.move(480, 0, w - 600, h - 360);
     thumbs.fraShadowImage.setVisible(true);
-    thumbs.fraAniGif.setVisible(false);
+    thumbs.hideAnimationPanel();
     thumbs.setWindowState(WindowState::Maximized);
     w = thumbs.width();
     h = thumbs.height();
@@ -51,6 +51,9 @@ void Form1::cmdPlayGif_Click() {
     } else {
         refresh();
         AnimatedGifCtl1.StartTimer();
+        if (!AnimatedGifCtl1.Timer1.isRunning()) {
+            return;  // nothing to play (not a GIF, no image in it): the control warned
+        }
         blGifPlaying = kTrue;
         cmdPlayGif.setPicture(imgStopPoint.picture());
     }

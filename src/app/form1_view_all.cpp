@@ -45,10 +45,11 @@ private:
     Form2& m_thumbs;
 };
 
-// Shows the thumbnail window maximised on its lists, the real-size and animation panels closed.
+// Shows the thumbnail window maximised on its lists, the real-size and animation panels closed
+// (and so the swap button shown, however the window was left).
 void showThumbnailWindow(Form2& thumbs, const Picture& showAniGifFace) {
     thumbs.fraShadowImage.setVisible(false);
-    thumbs.fraAniGif.setVisible(false);
+    thumbs.hideAnimationPanel();
     thumbs.setCaption("View All");
     thumbs.setWindowState(WindowState::Maximized);
     thumbs.show();
@@ -76,18 +77,14 @@ void clearPageLists(Form2& thumbs, ListView& page, ImageList& pageIcons) {
     }
 }
 
-// Adds the icon of the picture just loaded into imgShadow to both image lists, scaled once for
-// both; a file that did not load, or whose icon failed, gets the error picture instead. The
-// error kept in `errors` ends here.
+// Adds the icon of the picture just loaded into imgShadow to both image lists, made once for
+// both (the two lists have the same image size); a file that did not load, or whose icon failed,
+// gets the error picture instead. The error kept in `errors` ends here.
 void addIcons(Form2& thumbs, ImageList& pageIcons, const std::string& key, bool loaded,
               ErrorState& errors) {
     if (loaded) {
         Image icon;
-        errors.run([&] {
-            icon = scaleImage(
-                thumbs.imgShadow.picture().imageForSize(kThumbnailPixels, kThumbnailPixels),
-                kThumbnailPixels, kThumbnailPixels);
-        });
+        errors.run([&] { icon = thumbs.ilNormal.makeIcon(thumbs.imgShadow.picture()); });
         if (!errors.hasError()) {
             errors.run([&] { thumbs.ilNormal.addImage(key, icon); });
             errors.run([&] { pageIcons.addImage(key, std::move(icon)); });
@@ -103,13 +100,14 @@ void addIcons(Form2& thumbs, ImageList& pageIcons, const std::string& key, bool 
     }
 }
 
-// Adds the file's item, its name and the size of the picture in imgShadow, to the main list and
-// the page's list.
+// Adds the file's item to the main list and the page's list: its name and the size of its
+// picture, now in imgShadow. A file whose picture did not load shows its name alone: imgShadow
+// still holds the picture loaded before it, whose size is not this file's.
 void addItems(Form2& thumbs, ListView& page, ImageList& pageIcons, const std::string& key,
-              ErrorState& errors) {
+              bool loaded, ErrorState& errors) {
+    const Picture& picture = thumbs.imgShadow.picture();
     const std::string text =
-        key + "\r\n" +
-        pixelSizeText(thumbs.imgShadow.picture().width(), thumbs.imgShadow.picture().height());
+        key + "\r\n" + (loaded ? pixelSizeText(picture.width(), picture.height()) : std::string());
     errors.run([&] { thumbs.lvMain.setIcons(&thumbs.ilNormal); });
     errors.run([&] { thumbs.lvMain.addItem(text, key); });
     errors.run([&] { page.setIcons(&pageIcons); });
@@ -168,12 +166,14 @@ void Form1::ViewAllImages() {
         planned.push_back(p.sCurPath + File1.list(i - 1));
     }
     // Each picture comes through the desktop's thumbnail cache: one whose thumbnail was made
-    // before is not decoded at all.
+    // before is not decoded at all. The icons are made at the device size.
     const ThumbnailCache& cache = p.thumbnailCache();
-    PicturePrefetcher pictures(
-        std::move(planned), host().allowsBackgroundWork(), [&cache](const std::string& path) {
-            return cache.loadPicture(path, kThumbnailPixels, kThumbnailPixels);
-        });
+    const PixelSize iconPixels = thumbs.ilNormal.deviceImageSize();
+    PicturePrefetcher pictures(std::move(planned), host().allowsBackgroundWork(),
+                               [&cache, iconPixels](const std::string& path) {
+                                   return cache.loadPicture(path, iconPixels.width,
+                                                            iconPixels.height);
+                               });
 
     // The page's end is planned once; the entries are read at each position, as they are then
     // (the handlers that DoEvents runs may change the list under a page fill). A folder change
@@ -194,7 +194,7 @@ void Form1::ViewAllImages() {
             loaded = true;
         });
         addIcons(thumbs, pageIcons, key, loaded, errors);
-        addItems(thumbs, page, pageIcons, key, errors);
+        addItems(thumbs, page, pageIcons, key, loaded, errors);
         host().doEvents();
         if (generation != p.thumbnailFillGeneration) {
             // A newer fill (View All pressed meanwhile) owns the lists now, or the main window's

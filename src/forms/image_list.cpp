@@ -17,17 +17,28 @@ ImageList::ImageList(Form& form, std::string name)
     setVisible(false);
 }
 
+PixelSize ImageList::deviceImageSize() const {
+    const double ratio = std::max(1.0, host().devicePixelRatio());
+    return {static_cast<int>(std::lround(m_imageWidth * ratio)),
+            static_cast<int>(std::lround(m_imageHeight * ratio))};
+}
+
+Image ImageList::makeIcon(const Picture& picture) const {
+    if (picture.isNull()) {
+        throw Error(ErrorNumber::InvalidPicture);
+    }
+    const PixelSize device = deviceImageSize();
+    const PixelSize natural{picture.width(), picture.height()};
+    const PixelSize fitted = fitSize(natural.width, natural.height, device.width, device.height);
+    return fitImage(picture.imageForSize(fitted.width, fitted.height), natural, device.width,
+                    device.height);
+}
+
 void ImageList::add(const std::string& key, const Picture& picture) {
     if (contains(key)) {
         throw Error(ErrorNumber::KeyNotUnique);
     }
-    if (picture.isNull()) {
-        throw Error(ErrorNumber::InvalidPicture);
-    }
-    const double ratio = std::max(1.0, host().devicePixelRatio());
-    const int width = static_cast<int>(std::lround(m_imageWidth * ratio));
-    const int height = static_cast<int>(std::lround(m_imageHeight * ratio));
-    m_entries.push_back({key, scaleImage(picture.imageForSize(width, height), width, height)});
+    m_entries.push_back({key, makeIcon(picture)});
 }
 
 void ImageList::addImage(const std::string& key, Image image) {
@@ -37,8 +48,9 @@ void ImageList::addImage(const std::string& key, Image image) {
     if (image.isNull()) {
         throw Error(ErrorNumber::InvalidPicture);
     }
-    if (image.width != m_imageWidth || image.height != m_imageHeight) {
-        image = scaleImage(image, m_imageWidth, m_imageHeight);
+    const PixelSize device = deviceImageSize();
+    if (image.width != device.width || image.height != device.height) {
+        image = fitImage(image, {image.width, image.height}, device.width, device.height);
     }
     m_entries.push_back({key, std::move(image)});
 }

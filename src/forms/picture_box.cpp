@@ -1,6 +1,6 @@
 #include "forms/picture_box.h"
 
-#include <cstdint>
+#include "win/image_scale.h"
 
 namespace plivora {
 
@@ -10,15 +10,8 @@ ShownSize PictureBox::shownSize(const Picture& picture, int insideWidth, int ins
     if (width <= insideWidth && height <= insideHeight) {
         return {width, height};
     }
-    if (width == 0 || height == 0) {
-        return {insideWidth, insideHeight};
-    }
-    // Products in 64 bits: a side times a side of up to 2^31 each.
-    const std::int64_t widthForFullHeight = std::int64_t{insideHeight} * width / height;
-    if (widthForFullHeight <= insideWidth) {
-        return {static_cast<int>(widthForFullHeight), insideHeight};
-    }
-    return {insideWidth, static_cast<int>(std::int64_t{insideWidth} * height / width)};
+    const PixelSize fitted = fitSize(width, height, insideWidth, insideHeight);
+    return {fitted.width, fitted.height};
 }
 
 }  // namespace plivora

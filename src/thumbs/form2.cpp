@@ -72,7 +72,7 @@ void Form2::Form_Load() {
 
 void Form2::Form_QueryUnload(int& cancel, int /*unloadMode*/) {
     cancel = 1;
-    hide();
+    hideStoppingAnimation();
 }
 
 }  // namespace plivora

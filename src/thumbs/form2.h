@@ -74,6 +74,11 @@ public:
     // Acts on a clicked thumbnail, given its item text, with the button of that click.
     void PickThumbnail(const std::string& itemText);
 
+    // Hides the animation panel and shows the swap button that the open panel hides: every way
+    // that shows the lists or the real-size panel without the animation panel does it here, so
+    // that the button is there whichever way the panel was left (the window hidden with it open).
+    void hideAnimationPanel();
+
     // Sets Back and Next, the one place that does: shown as pageButtons() says for the page
     // counters while the pages shown are of the main window's folder, hidden while they are
     // another folder's, and disabled while a page is being filled.
@@ -85,6 +90,8 @@ public:
 
 private:
     void wireHandlers();
+    // Hides the window as a close or a background click does; a hidden window never animates.
+    void hideStoppingAnimation();
     void listMouseDown(ListView& list, int button);
 
     Program& m_program;

@@ -53,6 +53,10 @@ void Form2::wireHandlers() {
 }
 
 void Form2::Form_Click() {
+    hideStoppingAnimation();
+}
+
+void Form2::hideStoppingAnimation() {
     hide();
     // The animation stops with the window: a hidden window never keeps animating, and the button
     // shows play again, as blAniPlaying says.
@@ -231,12 +235,16 @@ void Form2::cmdShowAniGif_Click() {
             fraShadowImage.setVisible(false);
             setCaption("View All");
         }
-        cmdSwap.setVisible(true);
-        fraAniGif.setVisible(false);
+        hideAnimationPanel();
         blAniPlaying = kTrue;
         cmdAnimatedGif_Click();
         cmdShowAniGif.setPicture(main.imgShowAniGif.picture());
     }
+}
+
+void Form2::hideAnimationPanel() {
+    cmdSwap.setVisible(true);
+    fraAniGif.setVisible(false);
 }
 
 void Form2::cmdAnimatedGif_Click() {

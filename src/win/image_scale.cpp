@@ -108,6 +108,37 @@ Image shrinkByBoxes(const Image& source, int width, int height) {
 
 }  // namespace
 
+PixelSize fitSize(int width, int height, int boxWidth, int boxHeight) {
+    if (width <= 0 || height <= 0) {
+        return {boxWidth, boxHeight};
+    }
+    // Products in 64 bits: a side times a side of up to 2^31 each.
+    const std::int64_t widthForFullHeight = std::int64_t{boxHeight} * width / height;
+    if (widthForFullHeight <= boxWidth) {
+        return {static_cast<int>(widthForFullHeight), boxHeight};
+    }
+    return {boxWidth, static_cast<int>(std::int64_t{boxWidth} * height / width)};
+}
+
+Image fitImage(const Image& source, PixelSize natural, int width, int height) {
+    if (source.isNull() || width <= 0 || height <= 0) {
+        return {};
+    }
+    const PixelSize fitted = fitSize(natural.width, natural.height, width, height);
+    // A picture far longer than wide would round to no pixels at all across.
+    const int fittedWidth = std::max(1, fitted.width);
+    const int fittedHeight = std::max(1, fitted.height);
+    const Image scaled = scaleImage(source, fittedWidth, fittedHeight);
+    Image out(width, height, 0x00000000u);
+    const int left = (width - fittedWidth) / 2;
+    const int top = (height - fittedHeight) / 2;
+    for (int y = 0; y < fittedHeight; ++y) {
+        std::copy_n(scaled.pixels.data() + static_cast<std::size_t>(y) * fittedWidth, fittedWidth,
+                    out.pixels.data() + static_cast<std::size_t>(top + y) * width + left);
+    }
+    return out;
+}
+
 Image scaleImage(const Image& source, int width, int height) {
     if (source.isNull() || width <= 0 || height <= 0) {
         return {};

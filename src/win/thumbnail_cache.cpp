@@ -355,20 +355,16 @@ QImage wrap(const Image& image) {
                   static_cast<qsizetype>(image.width) * 4, QImage::Format_ARGB32);
 }
 
-// The picture's "normal" entry: fitted into 128 x 128 pixels with its shape kept, never enlarged.
+// The picture's "normal" entry: fitted into 128 x 128 pixels with its shape kept (at least one
+// pixel each way), never enlarged.
 QByteArray normalEntry(const Picture& picture, const std::string& path, const std::string& uri,
                        const FileStamp& stamp) {
-    const int longSide = std::max(picture.width(), picture.height());
     int width = picture.width();
     int height = picture.height();
-    if (longSide > kNormalThumbnailPx) {
-        const auto fit = [&](int side) {
-            return std::max(1, static_cast<int>((static_cast<long long>(side) * kNormalThumbnailPx +
-                                                 longSide / 2) /
-                                                longSide));
-        };
-        width = fit(picture.width());
-        height = fit(picture.height());
+    if (std::max(width, height) > kNormalThumbnailPx) {
+        const PixelSize fitted = fitSize(width, height, kNormalThumbnailPx, kNormalThumbnailPx);
+        width = std::max(1, fitted.width);
+        height = std::max(1, fitted.height);
     }
     const Image pixels = scaleImage(picture.imageForSize(width, height), width, height);
     TextKeys keys = {{"Thumb::URI", uri},
@@ -459,6 +455,12 @@ Picture ThumbnailCache::loadPicture(const std::string& path, int widthPx, int he
 
     const std::string uri = fileUri(path);
     const std::string name = entryName(uri);
+    // Our own failure entry comes first: the file, as it is now, is no picture for our loader,
+    // whatever thumbnail another program made of it (with a decoder of its own, or of another
+    // version of the file with the same time).
+    if (!readValidEntry(m_folder + "/" + kFailFolder + "/" + name, uri, *stamp, 0).isNull()) {
+        throw Error(ErrorNumber::InvalidPicture);
+    }
     bool hasNormalEntry = false;
     for (const Flavour& flavour : kFlavours) {
         const QImage entry = readValidEntry(m_folder + "/" + flavour.folder + "/" + name, uri,
@@ -468,9 +470,15 @@ Picture ThumbnailCache::loadPicture(const std::string& path, int widthPx, int he
         }
         hasNormalEntry = hasNormalEntry || flavour.sidePx == kNormalThumbnailPx;
         const std::optional<Size> natural = naturalSize(entry);
-        if (!natural || entry.width() < std::min(widthPx, natural->width) ||
-            entry.height() < std::min(heightPx, natural->height)) {
-            continue;  // too small for the request, or not trusted: a larger one may serve
+        if (!natural) {
+            continue;  // not trusted: another entry may serve
+        }
+        // The picture is drawn fitted into the request with its shape kept, never larger than
+        // its own pixels.
+        const PixelSize drawn = fitSize(natural->width, natural->height, widthPx, heightPx);
+        if (entry.width() < std::min(drawn.width, natural->width) ||
+            entry.height() < std::min(drawn.height, natural->height)) {
+            continue;  // too small for the request: a larger one may serve
         }
         try {
             return Picture(
@@ -478,9 +486,6 @@ Picture ThumbnailCache::loadPicture(const std::string& path, int widthPx, int he
         } catch (const std::bad_alloc&) {
             break;  // the loader decodes instead, and reports a real shortage of memory
         }
-    }
-    if (!readValidEntry(m_folder + "/" + kFailFolder + "/" + name, uri, *stamp, 0).isNull()) {
-        throw Error(ErrorNumber::InvalidPicture);
     }
 
     Picture picture;
@@ -494,8 +499,8 @@ Picture ThumbnailCache::loadPicture(const std::string& path, int widthPx, int he
         }
         throw;
     }
-    // A valid "normal" entry that is too small for the request (a long narrow picture) is left
-    // as it is; a file that changed while it was decoded gets no entry for either version.
+    // A valid "normal" entry that is too small for the request (one for a finer screen's icons)
+    // is left as it is; a file that changed while it was decoded gets no entry for either version.
     if (!hasNormalEntry && fileStamp(path) == stamp) {
         try {
             // Whether the entry could be written changes nothing for the caller: a cache that

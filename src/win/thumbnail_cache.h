@@ -32,12 +32,14 @@ public:
 
     const std::string& folder() const { return m_folder; }
 
-    // The picture of the file at the absolute `path`, good enough to draw at widthPx x heightPx.
-    // From a valid cache entry at least that large (or as large as the picture), the picture has
-    // its natural size and the entry's pixels; its full pixels are decoded from the file when
-    // something asks for them. Otherwise the loader decodes the file, and its "normal" entry is
-    // written, or its failure entry when it is no picture. A file inside the cache folder is
-    // decoded and never cached. Throws the loader's Error; a failure entry gives Error 481.
+    // The picture of the file at the absolute `path`, good enough to draw fitted into widthPx x
+    // heightPx with its shape kept (fitSize). From a valid cache entry at least that large (or as
+    // large as the picture), the picture has its natural size and the entry's pixels; its full
+    // pixels are decoded from the file when something asks for them. Otherwise the loader decodes
+    // the file, and its "normal" entry is written, or its failure entry when it is no picture.
+    // Our own failure entry wins over any entry of another program: it gives Error 481 without a
+    // decode. A file inside the cache folder is decoded and never cached. Throws the loader's
+    // Error.
     Picture loadPicture(const std::string& path, int widthPx, int heightPx) const;
 
     // "file://" and the path made absolute and lexically normal, each byte outside the

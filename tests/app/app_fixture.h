@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "../gifctl/gif_bytes.h"
 #include "app/form1.h"
 #include "app/program.h"
 #include "headless/headless_host.h"
@@ -63,6 +65,19 @@ protected:
             std::snprintf(name, sizeof name, "p%03d.bmp", i);
             writeBmp(picturesDir + "/" + name, 2, 2);
         }
+    }
+
+    // A GIF of two 2 x 2 frames, red then green; `cut` bytes short of its end, or with no image
+    // at all for a cut of -1.
+    static void writeGif(const std::string& path, int cut = 0) {
+        using namespace gif_bytes;
+        const Bytes head = join({header(), screen(2, 2, 0x80), {255, 0, 0, 0, 255, 0}});
+        Bytes file = cut < 0 ? join({head, kTrailer})
+                             : join({head, graphicControl(1, false, 10, 0), descriptor(0, 0, 2, 2),
+                                     imageData(2, {0, 0, 0, 0}), graphicControl(1, false, 10, 0),
+                                     descriptor(0, 0, 2, 2), imageData(2, {1, 1, 1, 1}), kTrailer});
+        file.resize(file.size() - static_cast<std::size_t>(std::max(cut, 0)));
+        writeFile(path, std::string(file.begin(), file.end()));
     }
 
     // Faces that a test tells apart by identity must be real pictures and different ones: two

@@ -33,16 +33,22 @@ TEST_F(CommandsTest, BackgroundColourTogglesFourBackgroundsAndBack) {
 
 TEST_F(CommandsTest, PlayHideAndTheStopFace) {
     writeBmp(picturesDir + "/a.bmp", 4, 4);
+    writeGif(picturesDir + "/dance.gif");
     start();
     Form1& f = form1();
     expectDistinctFaces({f.imgPlayPoint.picture(), f.imgStopPoint.picture(),
                          f.imgShowAniGif.picture(), f.imgHideAniGif.picture()});
     f.File1.setListIndex(0);
-    f.cmdPlayGif.raiseClick();  // a BMP is no animation: the control warns, the face still swaps
+    f.cmdPlayGif.raiseClick();  // a BMP is no animation: the control warns, play stays on show
+    EXPECT_EQ(program->openWarningWindows(), 1);
+    EXPECT_EQ(f.blGifPlaying, kFalse);
+    EXPECT_FALSE(f.AnimatedGifCtl1.Timer1.isRunning());
+    EXPECT_EQ(f.cmdPlayGif.picture(), f.imgPlayPoint.picture());
+
+    f.File1.setListIndex(1);
+    f.cmdPlayGif.raiseClick();
     EXPECT_EQ(f.blGifPlaying, kTrue);
     EXPECT_EQ(f.cmdPlayGif.picture(), f.imgStopPoint.picture());
-    EXPECT_EQ(program->openWarningWindows(), 1);
-
     f.cmdShowAni.raiseClick();  // hide: stops the animation, keeps the stop face
     EXPECT_FALSE(f.AnimatedGifCtl1.isVisible());
     EXPECT_FALSE(f.AnimatedGifCtl1.Timer1.isRunning());
@@ -57,13 +63,14 @@ TEST_F(CommandsTest, PlayHideAndTheStopFace) {
 }
 
 TEST_F(CommandsTest, AnotherFileWhilePlayingKeepsTheStopFace) {
-    writeBmp(picturesDir + "/a.bmp", 4, 4);
-    writeBmp(picturesDir + "/b.bmp", 4, 4);
+    writeGif(picturesDir + "/a.gif");
+    writeGif(picturesDir + "/b.gif");
     start();
     Form1& f = form1();
     expectDistinctFaces({f.imgPlayPoint.picture(), f.imgStopPoint.picture()});
     f.File1.setListIndex(0);
     f.cmdPlayGif.raiseClick();
+    ASSERT_TRUE(f.AnimatedGifCtl1.Timer1.isRunning());
     f.File1.setListIndex(1);  // the new file replaces the animation
     EXPECT_FALSE(f.AnimatedGifCtl1.Timer1.isRunning());
     EXPECT_EQ(f.cmdPlayGif.picture(), f.imgStopPoint.picture());

@@ -76,7 +76,7 @@ protected:
 };
 
 TEST_F(ThumbnailCachePageTest, ThePageLooksTheSameWithoutCacheColdWarmOrUnwritable) {
-    writeJpeg("a tall.jpg", 90, 700);  // its 128-pixel entry is too narrow for an icon
+    writeJpeg("a tall.jpg", 90, 700);  // its icon is a narrow column from a 16 x 128 entry
     writeBmp(picturesDir + "/b.bmp", 70, 50);
     writeFile(picturesDir + "/c.jpg", "no picture");
     writeJpeg("d.jpg", 800, 600);

@@ -85,14 +85,44 @@ TEST_F(ThumbnailPagesTest, ItemsCarryTheNameAndSizeAndBadFilesGetThePlaceholder)
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].text, "a.bmp\r\n640 x 480");
     EXPECT_EQ(items[0].iconKey, "a.bmp");
-    // The failed file keeps its name; the size is that of the picture loaded before it.
-    EXPECT_EQ(items[1].text.rfind("b.gif\r\n", 0), 0u);
+    // The failed file keeps its name and shows no size: imgShadow still holds the picture loaded
+    // before it.
+    EXPECT_EQ(items[1].text, "b.gif\r\n");
     const Image& placeholder = thumbs().ilNormal.find("b.gif")->image;
     const Image expected = thumbs().ilNormal.find("a.bmp")->image;
     EXPECT_EQ(placeholder.width, 60);
     EXPECT_NE(placeholder.pixels, expected.pixels);
     // imgShadow keeps the last picture that loaded.
     EXPECT_EQ(thumbs().imgShadow.width(), 9600.0f);
+}
+
+TEST_F(ThumbnailPagesTest, AThumbnailKeepsThePicturesShapeCentredInItsCell) {
+    writeBmp(picturesDir + "/tall.bmp", 300, 900, 200, 100, 50);
+    writeBmp(picturesDir + "/wide.bmp", 900, 300, 200, 100, 50);
+    start();
+    form1().cmdViewAll.raiseClick();
+    constexpr std::uint32_t kColour = 0xFFC86432u;
+    struct Case {
+        const char* key;
+        bool tall;  // the picture is a centred column 20 pixels wide, else a centred row
+    };
+    for (const Case& c : {Case{"tall.bmp", true}, Case{"wide.bmp", false}}) {
+        SCOPED_TRACE(c.key);
+        ASSERT_NE(thumbs().ilNormal.find(c.key), nullptr);
+        const Image& icon = thumbs().ilNormal.find(c.key)->image;
+        ASSERT_EQ(icon.width, 60);
+        ASSERT_EQ(icon.height, 60);
+        EXPECT_EQ(thumbs().ilShadowNor(0).find(c.key)->image.pixels, icon.pixels);
+        int wrong = 0;
+        for (int y = 0; y < 60; ++y) {
+            for (int x = 0; x < 60; ++x) {
+                const int across = c.tall ? x : y;
+                const bool inPicture = across >= 20 && across < 40;
+                wrong += (icon.pixel(x, y) == kColour) != inPicture ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
 }
 
 TEST_F(ThumbnailPagesTest, ViewAllAlwaysStartsAfresh) {

@@ -1,7 +1,6 @@
-#include <algorithm>
+#include <functional>
 
 #include "../app/app_fixture.h"
-#include "../gifctl/gif_bytes.h"
 #include "thumbs/form2.h"
 #include "thumbs/form4.h"
 
@@ -10,18 +9,6 @@ namespace {
 
 class ThumbnailWindowTest : public AppTest {
 protected:
-    // A GIF of two 2 x 2 frames, red then green; `cut` bytes short of its end, or with no image
-    // at all for a cut of -1.
-    static void writeGif(const std::string& path, int cut = 0) {
-        using namespace gif_bytes;
-        const Bytes head = join({header(), screen(2, 2, 0x80), {255, 0, 0, 0, 255, 0}});
-        Bytes file = cut < 0 ? join({head, kTrailer})
-                             : join({head, graphicControl(1, false, 10, 0), descriptor(0, 0, 2, 2),
-                                     imageData(2, {0, 0, 0, 0}), graphicControl(1, false, 10, 0),
-                                     descriptor(0, 0, 2, 2), imageData(2, {1, 1, 1, 1}), kTrailer});
-        file.resize(file.size() - static_cast<std::size_t>(std::max(cut, 0)));
-        writeFile(path, std::string(file.begin(), file.end()));
-    }
     int shownPage() {
         for (int k = 0; k < Form2::kPages; ++k) {
             if (thumbs().lvShadow(k).isVisible()) {
@@ -245,24 +232,47 @@ TEST_F(ThumbnailWindowTest, TheAnimationPanelReturnsToTheRealSizeViewAndStopsThe
     EXPECT_EQ(thumbs().cmdAnimatedGif.picture(), form1().imgPlayPoint.picture());
 }
 
-TEST_F(ThumbnailWindowTest, ABackgroundClickWhilePlayingStopsTheGifAndShowsPlay) {
+TEST_F(ThumbnailWindowTest, HidingWhilePlayingStopsTheGifAndTheWindowComesBackWithSwap) {
     writeGif(picturesDir + "/dance.gif");
     start();
     expectDistinctFaces({form1().imgPlayPoint.picture(), form1().imgStopPoint.picture()});
+    struct Way {
+        const char* name;
+        std::function<void()> hide;
+        std::function<void()> showAgain;
+    };
+    const Way ways[] = {
+        {"a background click, then View All", [&] { thumbs().raiseClick(); },
+         [&] { form1().cmdViewAll.raiseClick(); }},
+        {"the title bar's close, then Real D",
+         [&] { EXPECT_FALSE(thumbs().unload(Form::kFormControlMenu)); },
+         [&] { form1().cmdRealSize.raiseClick(); }},
+    };
     form1().cmdViewAll.raiseClick();
-    thumbs().lvMain.pressItem(0, MouseButton::Left, 0, 1, 1);
-    thumbs().cmdShowAniGif.raiseClick();
-    thumbs().cmdAnimatedGif.raiseClick();
-    ASSERT_TRUE(thumbs().AnimatedGifCtl1.Timer1.isRunning());
-    ASSERT_EQ(thumbs().cmdAnimatedGif.picture(), form1().imgStopPoint.picture());
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        thumbs().lvMain.pressItem(0, MouseButton::Left, 0, 1, 1);
+        thumbs().cmdShowAniGif.raiseClick();
+        thumbs().cmdAnimatedGif.raiseClick();
+        ASSERT_TRUE(thumbs().AnimatedGifCtl1.Timer1.isRunning());
+        ASSERT_EQ(thumbs().cmdAnimatedGif.picture(), form1().imgStopPoint.picture());
+        ASSERT_FALSE(thumbs().cmdSwap.isVisible());
 
-    thumbs().raiseClick();
-    EXPECT_FALSE(thumbs().isVisible());
-    EXPECT_EQ(thumbs().blAniPlaying, kFalse);
-    EXPECT_FALSE(thumbs().AnimatedGifCtl1.Timer1.isRunning());
-    EXPECT_EQ(thumbs().cmdAnimatedGif.picture(), form1().imgPlayPoint.picture());
-    thumbs().cmdAnimatedGif.raiseClick();  // the next click plays again
-    EXPECT_TRUE(thumbs().AnimatedGifCtl1.Timer1.isRunning());
+        way.hide();  // with the animation panel open
+        EXPECT_FALSE(thumbs().isVisible());
+        EXPECT_EQ(thumbs().blAniPlaying, kFalse);
+        EXPECT_FALSE(thumbs().AnimatedGifCtl1.Timer1.isRunning());
+        EXPECT_EQ(thumbs().cmdAnimatedGif.picture(), form1().imgPlayPoint.picture());
+
+        way.showAgain();  // without the animation panel, so with the swap button
+        EXPECT_TRUE(thumbs().isVisible());
+        EXPECT_FALSE(thumbs().fraAniGif.isVisible());
+        EXPECT_TRUE(thumbs().cmdSwap.isVisible());
+        EXPECT_EQ(thumbs().cmdShowAniGif.picture(), form1().imgShowAniGif.picture());
+        thumbs().cmdAnimatedGif.raiseClick();  // the next click plays again
+        EXPECT_TRUE(thumbs().AnimatedGifCtl1.Timer1.isRunning());
+        thumbs().cmdAnimatedGif.raiseClick();
+    }
 }
 
 TEST_F(ThumbnailWindowTest, PlayWithNothingToPlayKeepsThePlayFaceAndStartsNoClock) {

@@ -235,6 +235,25 @@ TEST_F(ThumbnailCacheTest, RemembersAFileThatIsNoPictureUntilItChanges) {
               ThumbnailCache::fileUri(path));
     EXPECT_FALSE(fs::exists(entryPath("normal", path)));
 
+    // Another program's thumbnail of the same file (made with a decoder of its own) does not
+    // turn it into a picture: our failure entry wins.
+    QImage foreign(128, 96, QImage::Format_RGB32);
+    foreign.fill(Qt::green);
+    writeEntry(
+        entryPath("normal", path), foreign,
+        {{QStringLiteral("Thumb::URI"), QString::fromStdString(ThumbnailCache::fileUri(path))},
+         {QStringLiteral("Thumb::MTime"), QString::number(mtimeOf(path))},
+         {QStringLiteral("Thumb::Image::Width"), QStringLiteral("400")},
+         {QStringLiteral("Thumb::Image::Height"), QStringLiteral("300")}});
+    try {
+        cache().loadPicture(path, 60, 60);
+        ADD_FAILURE() << "another program's thumbnail gave a picture";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::InvalidPicture);
+    }
+    EXPECT_EQ(loads, 1);
+    fs::remove(entryPath("normal", path));
+
     // The file was replaced by a picture: the failure no longer holds.
     const std::string picture = jpeg("notes.jpg");
     setMtime(picture, mtimeOf(picture) + 10);
