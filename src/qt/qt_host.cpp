@@ -91,9 +91,14 @@ QtHost::QtHost() {
     // Closing the main window ends the program through quit(); a window that merely closes (the
     // thumbnail window hides) must not end it, even when it was the last one on screen.
     QApplication::setQuitOnLastWindowClosed(false);
+    m_activeWatch = QObject::connect(
+        qApp, &QGuiApplication::applicationStateChanged, [this](Qt::ApplicationState state) {
+            m_wasActive = m_wasActive || state == Qt::ApplicationActive;
+        });
 }
 
 QtHost::~QtHost() {
+    QObject::disconnect(m_activeWatch);
     for (auto& [form, view] : m_views) {
         view->detachAll();
     }
@@ -104,6 +109,10 @@ QtHost::~QtHost() {
     }
     // Views and timers retired while events were being handled go now, before QApplication does.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+bool QtHost::mayActivateWindows() const {
+    return !m_wasActive || QGuiApplication::applicationState() == Qt::ApplicationActive;
 }
 
 float QtHost::twipsPerPixelX() const {
