@@ -1,11 +1,14 @@
 #include "app/form1.h"
 
+#include <algorithm>
+
 #include "app/form11.h"
 #include "app/number_format.h"
 #include "app/program.h"
 #include "app/resource_picture.h"
 #include "app/settings_record.h"
 #include "arrange/arrangement.h"
+#include "arrange/form3.h"
 #include "arrange/mod_main.h"
 #include "arrange/tiny_mode.h"
 #include "forms/host.h"
@@ -241,12 +244,15 @@ void Form1::ReadSettings() {
 
 void Form1::placeAtTopRight() {
     // Without a stored position the window stands at the top right of the work area, clear of
-    // the thumbnail window's left strip with Back and Next.
+    // the thumbnail window's left strip with Back and Next, and below the strip where the
+    // floating panel is born: the window that the panel brings back never covers the panel.
     const PixelRect area = host().workArea();
     const float tx = host().twipsPerPixelX();
     const float ty = host().twipsPerPixelY();
+    const Form3::Place panel = Form3::firstPlace(host());
     const float right = static_cast<float>(area.left + area.width() - kStartMarginPixels) * tx;
-    const float top = static_cast<float>(area.top + kStartMarginPixels) * ty;
+    const float top = std::max(static_cast<float>(area.top) * ty, panel.top + panel.height) +
+                      static_cast<float>(kStartMarginPixels) * ty;
     setTop(top);
     setLeft(right - width());
     if (blVertical != kFalse) {
