@@ -1,14 +1,19 @@
 #include "app/form1.h"
 
+#include <algorithm>
+
 #include "app/form11.h"
 #include "app/number_format.h"
 #include "app/program.h"
 #include "app/resource_picture.h"
 #include "app/settings_record.h"
 #include "arrange/arrangement.h"
+#include "arrange/form3.h"
 #include "arrange/mod_main.h"
 #include "arrange/tiny_mode.h"
+#include "arrange/window_place.h"
 #include "forms/host.h"
+#include "forms/window_calls.h"
 #include "thumbs/form2.h"
 #include "win/browse_ahead.h"
 #include "win/error.h"
@@ -162,6 +167,26 @@ RecordFile& opened(const std::unique_ptr<RecordFile>& file) {
     return *file;
 }
 
+// A stored position whose title bar would be out of reach (it was stored on a monitor since
+// unplugged, or at another scale factor) moves the window just inside the work area; a window
+// left where no one can grab it could only be rescued by the window manager.
+void keepTitleBarInReach(Form& form) {
+    Host& host = form.host();
+    RECT outer;
+    GetWindowRect(&form, outer);
+    const float tx = host.twipsPerPixelX();
+    const float ty = host.twipsPerPixelY();
+    const int titleHeight = roundHalfEven(host.frameMetrics(form).top / ty);
+    const PixelPoint place = reachablePlace({outer.left, outer.top, outer.right, outer.bottom},
+                                            titleHeight, host.workArea());
+    if (place.x != outer.left) {
+        form.setLeft(static_cast<float>(place.x) * tx);
+    }
+    if (place.y != outer.top) {
+        form.setTop(static_cast<float>(place.y) * ty);
+    }
+}
+
 }  // namespace
 
 void Form1::Form_Load() {
@@ -227,11 +252,12 @@ void Form1::ReadSettings() {
     if (position.trimmedSection() == "[Form1Pos]") {
         setTop(static_cast<float>(position.top));
         setLeft(static_cast<float>(position.left));
+        keepTitleBarInReach(*this);
         if (blVertical != kFalse) {
             // The start-up switch recorded the window before it was placed; the way back to the
             // horizontal arrangement keeps the stored position.
-            SavedLayout[0] = position.top;
-            SavedLayout[1] = position.left;
+            SavedLayout[0] = roundHalfEven(top());
+            SavedLayout[1] = roundHalfEven(left());
         }
     } else {
         placeAtTopRight();
@@ -241,12 +267,15 @@ void Form1::ReadSettings() {
 
 void Form1::placeAtTopRight() {
     // Without a stored position the window stands at the top right of the work area, clear of
-    // the thumbnail window's left strip with Back and Next.
+    // the thumbnail window's left strip with Back and Next, and below the strip where the
+    // floating panel is born: the window that the panel brings back never covers the panel.
     const PixelRect area = host().workArea();
     const float tx = host().twipsPerPixelX();
     const float ty = host().twipsPerPixelY();
+    const Form3::Place panel = Form3::firstPlace(host());
     const float right = static_cast<float>(area.left + area.width() - kStartMarginPixels) * tx;
-    const float top = static_cast<float>(area.top + kStartMarginPixels) * ty;
+    const float top = std::max(static_cast<float>(area.top) * ty, panel.top + panel.height) +
+                      static_cast<float>(kStartMarginPixels) * ty;
     setTop(top);
     setLeft(right - width());
     if (blVertical != kFalse) {

@@ -127,7 +127,8 @@ public:
     // The arrangement switch, run by a click on cmdShape and at start-up.
     void cmdShape_Click();
 
-    // Without a stored position the window stands this far from the work area's top right corner.
+    // Without a stored position the window stands this far in from the work area's right edge,
+    // and this far below the work area's top or the floating panel's first place.
     static constexpr int kStartMarginPixels = 8;
 
     // The display area's fixed size in twips.

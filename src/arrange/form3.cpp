@@ -22,15 +22,10 @@ Form3::Form3(Program& program) : Form(program.host(), "Form3"), m_program(progra
     setMinButton(false);
     setMaxButton(false);
     setPicture(resourcePicture("panel.gif"));
-    // The panel is as large as its picture, so that the whole tab shows; the designed 660 x 276
-    // twips would cut the 54 x 24 pixel picture short at 15 twips per pixel.
-    if (picture().isNull()) {
-        setClientSize(kDesignedWidth, kDesignedHeight);
-    } else {
-        setClientSize(static_cast<float>(picture().width()) * host().twipsPerPixelX(),
-                      static_cast<float>(picture().height()) * host().twipsPerPixelY());
-    }
+    const Place size = sizedFor(picture(), host());
+    setClientSize(size.width, size.height);
     Load = [this] { Form_Load(); };
+    QueryUnload = [this](int& cancel, int unloadMode) { Form_QueryUnload(cancel, unloadMode); };
     MouseDown = [this](int b, int s, float x, float y) { Form_MouseDown(b, s, x, y); };
     MouseMove = [this](int b, int s, float x, float y) { Form_MouseMove(b, s, x, y); };
 }
@@ -44,14 +39,47 @@ clsDockingHandler& Form3::dockingHandler() {
     return *m_dockingHandler;
 }
 
+Form3::Place Form3::sizedFor(const Picture& picture, const Host& host) {
+    if (picture.isNull()) {
+        return {0, 0, kDesignedWidth, kDesignedHeight};
+    }
+    return {0, 0, static_cast<float>(picture.width()) * host.twipsPerPixelX(),
+            static_cast<float>(picture.height()) * host.twipsPerPixelY()};
+}
+
+Form3::Place Form3::firstPlace(const Host& host) {
+    Place place = sizedFor(resourcePicture("panel.gif"), host);
+    place.top = 0;
+    const float screenWidth = static_cast<float>(host.screenRect().width()) * host.twipsPerPixelX();
+    place.left = screenWidth - kLoadOffsetFromRight;
+    return place;
+}
+
 void Form3::Form_Load() {
-    setTop(0);
-    const float screenWidth =
-        static_cast<float>(host().screenRect().width()) * host().twipsPerPixelX();
-    setLeft(screenWidth - kLoadOffsetFromRight);
+    const Place place = firstPlace(host());
+    setTop(place.top);
+    setLeft(place.left);
     dockingHandler().setParentForm(this);
     SetWindowPos(this, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(this);
+}
+
+void Form3::Form_QueryUnload(int& cancel, int unloadMode) {
+    if (unloadMode != kFormControlMenu) {
+        return;
+    }
+    // The panel stands in for the main window: closing it by itself would leave the program
+    // running with no window to reach, so the close brings the main window back as Tiny off
+    // does, and the panel stays loaded for the next Tiny on.
+    cancel = kTrue;
+    if (m_program.blTinyMode == kFalse) {
+        return;  // tiny mode off already hid the panel
+    }
+    Form1& main = m_program.form1();
+    if (main.windowState() == WindowState::Minimized) {
+        main.setWindowState(WindowState::Normal);
+    }
+    cmdTiny_Click(main);
 }
 
 void Form3::Form_MouseDown(int button, int /*shift*/, float x, float y) {

@@ -23,6 +23,9 @@ public:
     clsDockingHandler& dockingHandler();
 
     void Form_Load();
+    // A close by the window manager (Alt+F4, a close button) acts as Tiny off: the main window
+    // comes back and the panel hides, so the program is never left without a window.
+    void Form_QueryUnload(int& cancel, int unloadMode);
     void Form_MouseDown(int button, int shift, float x, float y);
     void Form_MouseMove(int button, int shift, float x, float y);
 
@@ -32,7 +35,23 @@ public:
     // Load places the panel this far left of the screen's right edge.
     static constexpr float kLoadOffsetFromRight = 3600.0f;
 
+    // The panel's outer rectangle in twips (it has no border).
+    struct Place {
+        float left = 0;
+        float top = 0;
+        float width = 0;
+        float height = 0;
+    };
+    // Where Load puts the panel: at the top of the screen, kLoadOffsetFromRight left of its
+    // right edge, as large as the panel's picture. The main window's first place keeps clear of
+    // it.
+    static Place firstPlace(const Host& host);
+
 private:
+    // As large as the picture, so that the whole tab shows; the designed 660 x 276 twips would
+    // cut the 54 x 24 pixel picture short at 15 twips per pixel.
+    static Place sizedFor(const Picture& picture, const Host& host);
+
     Program& m_program;
     std::unique_ptr<clsDockingHandler> m_dockingHandler;
 };

@@ -235,6 +235,7 @@ void Form::show() {
         return;  // Load unloaded the form again
     }
     const bool wasVisible = isVisible();
+    requestActivation(true);
     setVisible(true);
     if (wasVisible) {
         zOrderFront();

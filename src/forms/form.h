@@ -90,6 +90,12 @@ public:
     // Shows the form without waiting (modeless), loading it first when needed. A form that is
     // already shown comes to the front and becomes the active window.
     void show();
+    // Whether the last call that showed the form or brought it to the front asked for it to
+    // become the active window (a show does; SetWindowPos does unless given SWP_NOACTIVATE). The
+    // window system grants it only while the program is the one the user works with, so that no
+    // window of the program takes the keyboard focus from another program.
+    bool activationRequested() const { return m_activationRequested; }
+    void requestActivation(bool activate) { m_activationRequested = activate; }
     void hide();
     // Asks the form to close: QueryUnload may cancel; otherwise Unload runs and the view goes.
     // Returns whether the form was unloaded.
@@ -150,6 +156,7 @@ private:
     std::array<float, 4> m_normalGeometry{};
     bool m_topmost = false;
     bool m_keepsAbove = false;
+    bool m_activationRequested = true;
     // The frame the host reported when the form was loaded or last moved by the window system.
     FrameMetrics m_frame;
     bool m_loaded = false;

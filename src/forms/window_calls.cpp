@@ -49,7 +49,12 @@ long SetWindowPos(HWND hwnd, long hwndInsertAfter, int x, int y, int cx, int cy,
         height = static_cast<float>(cy) * ty;
     }
     hwnd->move(left, top, width, height);
-    if (auto* form = dynamic_cast<Form*>(hwnd); form != nullptr && (flags & SWP_NOZORDER) == 0) {
+    auto* form = dynamic_cast<Form*>(hwnd);
+    const bool reorders = (flags & SWP_NOZORDER) == 0;
+    if (form != nullptr && (reorders || (flags & SWP_SHOWWINDOW) != 0)) {
+        form->requestActivation((flags & SWP_NOACTIVATE) == 0);
+    }
+    if (form != nullptr && reorders) {
         if (hwndInsertAfter == HWND_TOPMOST) {
             form->setTopmost(true);
         } else if (hwndInsertAfter == HWND_NOTOPMOST && !form->keepsAbove()) {

@@ -48,6 +48,7 @@ inline constexpr std::uint32_t VER_PLATFORM_WIN32_NT = 2;
 
 // Positions and sizes in screen pixels. Moves and sizes the window unless the flags say not to,
 // and makes it topmost (HWND_TOPMOST) or not (HWND_NOTOPMOST) unless SWP_NOZORDER is given.
+// A form it reorders or shows is to become the active window unless SWP_NOACTIVATE is given.
 // The window receives WM_WINDOWPOSCHANGING first. Returns non-zero.
 long SetWindowPos(HWND hwnd, long hwndInsertAfter, int x, int y, int cx, int cy, unsigned flags);
 // The window's outer rectangle in screen pixels.

@@ -129,10 +129,12 @@ void FormView::controlChanged(ViewChange change) {
         case ViewChange::ZOrder:
             applyWindowFlags();
             if (form()->zOrderRank() != m_zRank) {
-                // Brought to the front: raised above its band and given the keyboard focus.
+                // Brought to the front: raised above its band, and given the keyboard focus when
+                // that was asked and the user works with the program (never taken from another
+                // program).
                 m_zRank = form()->zOrderRank();
                 raise();
-                if (isVisible()) {
+                if (isVisible() && form()->activationRequested() && host().mayActivateWindows()) {
                     activateWindow();
                 }
             }
@@ -236,6 +238,14 @@ void FormView::applyVisibility() {
                                       model.height());
             applyGeometry();
         }
+    }
+    // A window shown while the user works with another program does not take the keyboard
+    // focus from it: Qt then gives the window a user time of 0, and the window manager leaves
+    // the focus where it is. The window's own property is what the platform reads at each show.
+    const bool activate = model.activationRequested() && host().mayActivateWindows();
+    setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    if (QWindow* window = windowHandle(); window != nullptr) {
+        window->setProperty("_q_showWithoutActivating", !activate);
     }
     switch (model.windowState()) {
         case WindowState::Minimized:

@@ -115,9 +115,14 @@ QtHost::QtHost() {
     QApplication::setQuitOnLastWindowClosed(false);
     fillSystemColors();
     m_paletteWatch = std::make_unique<PaletteWatch>([this] { fillSystemColors(); });
+    m_activeWatch = QObject::connect(
+        qApp, &QGuiApplication::applicationStateChanged, [this](Qt::ApplicationState state) {
+            m_wasActive = m_wasActive || state == Qt::ApplicationActive;
+        });
 }
 
 QtHost::~QtHost() {
+    QObject::disconnect(m_activeWatch);
     m_paletteWatch.reset();
     for (auto& [form, view] : m_views) {
         view->detachAll();
@@ -129,6 +134,10 @@ QtHost::~QtHost() {
     }
     // Views and timers retired while events were being handled go now, before QApplication does.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+bool QtHost::mayActivateWindows() const {
+    return !m_wasActive || QGuiApplication::applicationState() == Qt::ApplicationActive;
 }
 
 float QtHost::twipsPerPixelX() const {

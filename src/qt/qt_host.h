@@ -80,6 +80,11 @@ public:
     // and from now on no view raises an event, no timer ticks and DoEvents unwinds its caller.
     void quit() override;
     bool isQuitting() const { return m_quitting; }
+    // Whether a window of the program may take the keyboard focus now: while the program is the
+    // active application (the user works with one of its windows), and while it starts, until
+    // the user first worked with it. At other times (a timer shows a window while the user
+    // types into another program) a window is shown and raised without taking the focus.
+    bool mayActivateWindows() const;
 
     // Menus: the visible items of the menu in a pop-up at the point (its right edge there with
     // TPM_RIGHTALIGN); the chosen item raises Click once the pop-up has closed.
@@ -131,6 +136,8 @@ private:
     bool m_cursorOverridden = false;
     std::unique_ptr<QObject> m_paletteWatch;
     bool m_quitting = false;
+    bool m_wasActive = false;  // the program has been the active application
+    QMetaObject::Connection m_activeWatch;
     std::optional<std::string> m_clipboardText;
     std::optional<std::vector<std::string>> m_clipboardFiles;
 };

@@ -62,12 +62,45 @@ TEST_F(SettingsFileTest, ArrangementRecordIsLaidOutByteForByte) {
                                             "Vertical" + std::string(22, ' '));
 }
 
-TEST_F(SettingsFileTest, StoredPositionIsAppliedUnchangedEvenFarOffTheScreen) {
-    writeFile(settingsPath(),
-              std::string(55, '\0') + record("[Form1Pos]", -90000, 250000, "", true));
-    start();
-    EXPECT_EQ(form1().top(), -90000.0f);
-    EXPECT_EQ(form1().left(), 250000.0f);
+// A stored position whose title bar is out of reach of the work area (stored on a monitor since
+// unplugged) is moved just inside it; one that leaves the title bar reachable is applied as it
+// is, and so is the way back from a vertical start.
+TEST_F(SettingsFileTest, AStoredPositionOutOfReachIsMovedInAndAReachableOneKept) {
+    host.setScreen({0, 0, 1280, 800}, {0, 30, 1280, 770});
+    struct Case {
+        const char* what;
+        const char* shape;
+        std::int32_t top;
+        std::int32_t left;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"far off", "Horizontal", -90000, 250000, false},
+        {"far off, vertical", "Vertical", -90000, 250000, false},
+        {"partly off, title bar reachable", "Horizontal", 9000, 17000, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(settingsPath(),
+                  record("[Shape]", 0, 0, c.shape) + record("[Form1Pos]", c.top, c.left, "", true));
+        start();
+        Form1& f = form1();
+        if (c.kept) {
+            EXPECT_EQ(f.top(), static_cast<float>(c.top));
+            EXPECT_EQ(f.left(), static_cast<float>(c.left));
+        } else {
+            EXPECT_EQ(f.top(), 30 * 15.0f) << "just below the work area's top";
+            // Flush with its right edge, to the pixel.
+            EXPECT_NEAR(f.left() + f.width(), 1280 * 15.0f, 15.0f);
+        }
+        if (f.blVertical != kFalse) {
+            const float left = f.left();
+            f.cmdShape.raiseClick();
+            EXPECT_EQ(f.top(), 30 * 15.0f) << "the way back keeps the place it was moved to";
+            EXPECT_EQ(f.left(), left);
+        }
+        program.reset();
+    }
 }
 
 TEST_F(SettingsFileTest, ClosingMinimizedOrMaximizedKeepsTheOldPosition) {

@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -229,6 +230,69 @@ TEST_F(TinyModeTest, MinimisedRightAfterARestoreTheWindowCannotBeBroughtBack) {
     hoverPanel(centreOf(program->form3()));
     EXPECT_EQ(f.windowState(), WindowState::Minimized);
     EXPECT_EQ(program->blPanelShown, kTrue);
+}
+
+// The panel stands in for the hidden main window: a close by the window manager brings the main
+// window back as Tiny off does, from either tiny state and from a minimised window, and never
+// leaves the program without a window.
+TEST_F(TinyModeTest, AWindowManagerCloseOfThePanelActsAsTinyOff) {
+    for (const char* state : {"hidden", "shown", "minimised"}) {
+        SCOPED_TRACE(state);
+        Form1& f = startNormal();
+        f.cmdTiny.raiseClick();
+        Form3& panel = program->form3();
+        if (std::string(state) != "hidden") {
+            hoverPanel(centreOf(panel));
+        }
+        if (std::string(state) == "minimised") {
+            f.setWindowState(WindowState::Minimized);
+        }
+        EXPECT_FALSE(panel.unload(Form::kFormControlMenu));
+        EXPECT_TRUE(panel.isLoaded());
+        EXPECT_FALSE(panel.isVisible());
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_EQ(f.windowState(), WindowState::Normal);
+        EXPECT_EQ(program->blTinyMode, kFalse);
+        EXPECT_EQ(program->blTinyOff, kTrue);
+        EXPECT_EQ(program->blMainHidden, kFalse);
+        EXPECT_FALSE(host.quitRequested());
+        // Tiny on again shows the same panel.
+        f.cmdTiny.raiseClick();
+        EXPECT_TRUE(panel.isVisible());
+        EXPECT_FALSE(f.isVisible());
+        program.reset();
+    }
+}
+
+// Without a stored position the main window stands below the strip where the panel is born, so
+// that the window the panel brings back never covers the panel, in either arrangement.
+TEST_F(TinyModeTest, TheFirstPlaceOfTheMainWindowLeavesThePanelInSight) {
+    for (const bool vertical : {false, true}) {
+        SCOPED_TRACE(vertical);
+        std::filesystem::remove(settingsPath());
+        if (vertical) {
+            SettingsRecord shape;
+            shape.setSection("[Shape]");
+            shape.setValue("Vertical");
+            const std::vector<std::uint8_t> bytes = shape.toBytes();
+            writeFile(settingsPath(), std::string(bytes.begin(), bytes.end()));
+        }
+        start();
+        Form1& f = form1();
+        f.cmdTiny.raiseClick();
+        Form3& panel = program->form3();
+        hoverPanel(centreOf(panel));
+        ASSERT_TRUE(f.isVisible());
+        const RECT main = windowRect(f);
+        const RECT tab = windowRect(panel);
+        const bool overlap = main.left < tab.right && tab.left < main.right &&
+                             main.top < tab.bottom && tab.top < main.bottom;
+        EXPECT_FALSE(overlap) << "main " << main.left << "," << main.top << " " << main.right << ","
+                              << main.bottom << "; panel " << tab.left << "," << tab.top << " "
+                              << tab.right << "," << tab.bottom;
+        EXPECT_EQ(main.right, host.workArea().right - Form1::kStartMarginPixels);
+        program.reset();
+    }
 }
 
 TEST_F(TinyModeTest, ARightClickOnThePanelSavesThePositionAndEndsTheProgram) {

@@ -62,9 +62,11 @@ BUTTON_BACK_COLOUR = (88, 0, 49, 17)
 LOGO = (328, 8, 57, 22)
 BACKGROUND = (300, 25)
 
-# Without a stored position the main window's frame stands this far from the work area's top
-# right corner (openbox leaves the whole screen as work area).
+# Without a stored position the main window's frame stands this far in from the work area's
+# right edge (openbox leaves the whole screen as work area), and this far below the floating
+# panel's first place at the top of the screen, whose picture is PANEL_HEIGHT pixels high.
 START_MARGIN = 8
+PANEL_HEIGHT = 24
 
 # The thumbnail window's controls, in its client pixels.
 THUMB_BACK = (8, 80, 41, 17)
@@ -603,7 +605,7 @@ class Journeys(unittest.TestCase):
         outer_top = place.y - top
         # The frame's width is known only once the window is framed: within a pixel or two.
         self.assertLessEqual(abs(outer_right - (1280 - START_MARGIN)), 2, "the frame's right edge")
-        self.assertEqual(outer_top, START_MARGIN, "the frame's top edge")
+        self.assertEqual(outer_top, PANEL_HEIGHT + START_MARGIN, "the frame's top edge")
 
     # ---- Journey 6: the window manager's requests and the window's stacking ----
 
@@ -673,10 +675,6 @@ class Journeys(unittest.TestCase):
         desktop = self.desktop
         make_pictures(self.pictures, [("square.bmp", ["-size", "50x50", "xc:teal"])])
         run, window = self.launch()
-        # The main window starts at the top right, where the panel appears: move it aside, so
-        # that it does not stand over the panel when hovering brings it back.
-        desktop.xdotool("windowmove", window, 300, 300)
-        wait_for(lambda: desktop.place(window).x < 400, 10.0, "the main window to move")
         self.click(window, BUTTON_TINY)
         wait_for(lambda: not desktop.is_viewable(window), 10.0, "the main window to hide")
         panel = desktop.wait_window(
@@ -694,6 +692,13 @@ class Journeys(unittest.TestCase):
         desktop.move_pointer(middle[0] + 2, middle[1])
         wait_for(lambda: desktop.is_viewable(window), 10.0, "the main window to come back on hover")
         self.shot("main-back")
+        # The main window starts below the panel's strip: back at its first place, it leaves the
+        # panel in sight.
+        _, _, top, _ = desktop.frame_extents(window)
+        main = desktop.place(window)
+        self.assertGreaterEqual(
+            main.y - top, panel_place.y + panel_place.height, "the main window's frame top"
+        )
 
         # Into the main window (over its background and the file list), then far away: it hides
         # again at the next tick of the one-second watch.
@@ -707,6 +712,31 @@ class Journeys(unittest.TestCase):
         hidden_after = time.monotonic() - left_at
         self.assertLess(hidden_after, 3.0, "seconds until the main window hid again")
         self.shot("hidden-again")
+
+        # While the user works in another program, neither the hover restore nor the watch's
+        # timed show of the panel takes the keyboard focus from it.
+        other, other_window = desktop.open_cover(40, 420, 300, 120, above=False)
+        self.addCleanup(stop_process, other)
+        desktop.activate(other_window)
+        panel_place = desktop.place(panel)
+        middle = (panel_place.x + panel_place.width // 2, panel_place.y + panel_place.height // 2)
+        desktop.move_pointer(*middle)
+        desktop.move_pointer(middle[0] + 2, middle[1])
+        wait_for(lambda: desktop.is_viewable(window), 10.0, "the main window back on hover")
+        main = desktop.place(window)
+        for x, y in ((300, 30), (302, 31)):
+            desktop.move_pointer(main.x + x, main.y + y)
+            time.sleep(0.05)
+        desktop.move_pointer(640, 700)
+        wait_for(lambda: not desktop.is_viewable(window), 6.0, "the watch to show the panel")
+        time.sleep(1.5)  # past the next tick of the watch and the window manager's answer
+        self.shot("focus-kept")
+        self.assertEqual(
+            desktop.xdotool("getactivewindow", check=False).strip(),
+            str(other_window),
+            "the active window after the panel was shown by the watch",
+        )
+        stop_process(other)
 
         # Drag the panel by its face to near the right edge: it snaps flush.
         panel_place = desktop.place(panel)
@@ -743,6 +773,17 @@ class Journeys(unittest.TestCase):
             "the panel above other windows after Tiny off and on",
         )
         self.shot("panel-again")
+
+        # Closing the panel through the window manager while the main window is hidden brings
+        # the main window back, as Tiny off does; Tiny on shows the panel again.
+        desktop.run(["wmctrl", "-i", "-c", hex(panel)])
+        wait_for(lambda: desktop.is_viewable(window), 10.0, "the main window after the close")
+        wait_for(lambda: not desktop.is_viewable(panel), 10.0, "the panel to hide on its close")
+        self.shot("panel-closed")
+        self.assertIsNone(run.process.poll(), "the program after the panel's close")
+        self.click(window, BUTTON_TINY)
+        wait_for(lambda: desktop.is_viewable(panel), 10.0, "the panel to show (Tiny on)")
+        wait_for(lambda: not desktop.is_viewable(window), 10.0, "the main window to hide")
         snapped = desktop.place(panel)  # Tiny on puts the panel back at the top
 
         # A right click on the panel ends the program; the main window's position is written.
