@@ -167,9 +167,10 @@ RecordFile& opened(const std::unique_ptr<RecordFile>& file) {
     return *file;
 }
 
-// A stored position whose title bar would be out of reach (it was stored on a monitor since
-// unplugged, or at another scale factor) moves the window just inside the work area; a window
-// left where no one can grab it could only be rescued by the window manager.
+// A stored position whose title bar would be out of reach on every screen (it was stored on a
+// monitor since unplugged, or at another scale factor) moves the window just inside the primary
+// screen's work area; a window left where no one can grab it could only be rescued by the window
+// manager.
 void keepTitleBarInReach(Form& form) {
     Host& host = form.host();
     RECT outer;
@@ -177,8 +178,15 @@ void keepTitleBarInReach(Form& form) {
     const float tx = host.twipsPerPixelX();
     const float ty = host.twipsPerPixelY();
     const int titleHeight = roundHalfEven(host.frameMetrics(form).top / ty);
-    const PixelPoint place = reachablePlace({outer.left, outer.top, outer.right, outer.bottom},
-                                            titleHeight, host.workArea());
+    const PixelRect window{outer.left, outer.top, outer.right, outer.bottom};
+    // A window within reach on any screen stays there: it was stored on a monitor still present.
+    for (const PixelRect& area : host.workAreas()) {
+        const PixelPoint kept = reachablePlace(window, titleHeight, area);
+        if (kept.x == outer.left && kept.y == outer.top) {
+            return;
+        }
+    }
+    const PixelPoint place = reachablePlace(window, titleHeight, host.workArea());
     if (place.x != outer.left) {
         form.setLeft(static_cast<float>(place.x) * tx);
     }

@@ -38,7 +38,9 @@ public:
     virtual float twipsPerPixelX() const = 0;
     virtual float twipsPerPixelY() const = 0;
     virtual PixelRect screenRect() const = 0;
-    virtual PixelRect workArea() const = 0;
+    virtual PixelRect workArea() const = 0;  // the primary screen's
+    // The work area of every screen of the desktop, the primary screen's first.
+    virtual std::vector<PixelRect> workAreas() const { return {workArea()}; }
     virtual FrameMetrics frameMetrics(const Form& form) const = 0;
     // The RGB value of a system colour index, read from the raster layer's table below: the one
     // table that the drawing of the GIF control and every view resolve system colours through.

@@ -23,6 +23,12 @@ void HeadlessHost::setScreen(const PixelRect& screen, const PixelRect& workArea)
     m_workArea = workArea;
 }
 
+std::vector<PixelRect> HeadlessHost::workAreas() const {
+    std::vector<PixelRect> areas{m_workArea};
+    areas.insert(areas.end(), m_otherWorkAreas.begin(), m_otherWorkAreas.end());
+    return areas;
+}
+
 FrameMetrics HeadlessHost::frameMetrics(const Form& form) const {
     // A designed window: 48-twip borders, and 336 twips of caption bar plus top border.
     switch (form.borderStyle()) {

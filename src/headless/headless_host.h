@@ -26,6 +26,9 @@ public:
     PixelRect screenRect() const override { return m_screen; }
     PixelRect workArea() const override { return m_workArea; }
     void setScreen(const PixelRect& screen, const PixelRect& workArea);
+    std::vector<PixelRect> workAreas() const override;
+    // Screens beside the primary one, by their work areas.
+    void setOtherWorkAreas(std::vector<PixelRect> areas) { m_otherWorkAreas = std::move(areas); }
     FrameMetrics frameMetrics(const Form& form) const override;
     int platformId() const override { return m_platformId; }
     void setPlatformId(int id) { m_platformId = id; }
@@ -117,6 +120,7 @@ private:
     float m_twipsPerPixel = 15.0f;
     PixelRect m_screen{0, 0, 1920, 1080};
     PixelRect m_workArea{0, 0, 1920, 1040};
+    std::vector<PixelRect> m_otherWorkAreas;
     int m_platformId = 2;
     PixelPoint m_cursor{};
     Control* m_capture = nullptr;

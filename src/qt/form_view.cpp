@@ -352,6 +352,13 @@ void FormView::changeEvent(QEvent* event) {
         showNormal();
         return;
     }
+    if (form() != nullptr && isMinimized() && !form()->hasMinButton() &&
+        form()->windowState() != WindowState::Minimized) {
+        // The same for a minimise from the window manager's menu: the floating panel, the one
+        // window on screen in tiny mode, would otherwise leave the program with none to use.
+        showNormal();
+        return;
+    }
     const WindowState state = isMinimized()   ? WindowState::Minimized
                               : isMaximized() ? WindowState::Maximized
                                               : WindowState::Normal;

@@ -164,6 +164,16 @@ PixelRect QtHost::workArea() const {
     return screen != nullptr ? toPixelRect(screen->availableGeometry()) : PixelRect{};
 }
 
+std::vector<PixelRect> QtHost::workAreas() const {
+    std::vector<PixelRect> areas{workArea()};
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen != primaryScreen()) {
+            areas.push_back(toPixelRect(screen->availableGeometry()));
+        }
+    }
+    return areas;
+}
+
 FrameMetrics QtHost::frameMetrics(const Form& form) const {
     return frameMetricsFromPixels(frameMarginsPixels(form), *this);
 }

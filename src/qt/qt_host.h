@@ -44,6 +44,7 @@ public:
     double devicePixelRatio() const override;
     PixelRect screenRect() const override;
     PixelRect workArea() const override;
+    std::vector<PixelRect> workAreas() const override;
     // The frame of a shown window as the window system reports it; before a window is first
     // shown, the frame last measured on a window of the same kind, or a default taken from the
     // style until one was measured.

@@ -67,6 +67,7 @@ TEST_F(SettingsFileTest, ArrangementRecordIsLaidOutByteForByte) {
 // is, and so is the way back from a vertical start.
 TEST_F(SettingsFileTest, AStoredPositionOutOfReachIsMovedInAndAReachableOneKept) {
     host.setScreen({0, 0, 1280, 800}, {0, 30, 1280, 770});
+    host.setOtherWorkAreas({{1280, 0, 2560, 1024}});
     struct Case {
         const char* what;
         const char* shape;
@@ -78,6 +79,7 @@ TEST_F(SettingsFileTest, AStoredPositionOutOfReachIsMovedInAndAReachableOneKept)
         {"far off", "Horizontal", -90000, 250000, false},
         {"far off, vertical", "Vertical", -90000, 250000, false},
         {"partly off, title bar reachable", "Horizontal", 9000, 17000, true},
+        {"on the second screen", "Horizontal", 9000, 22500, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

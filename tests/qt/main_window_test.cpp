@@ -25,6 +25,7 @@
 
 #include "app/form1.h"
 #include "app/program.h"
+#include "arrange/form3.h"
 #include "qt/conversions.h"
 #include "qt/qt_host.h"
 #include "support/bmp_file.h"
@@ -134,6 +135,18 @@ protected:
     std::unique_ptr<CursorNotingHost> host;
     std::unique_ptr<Program> program;
 };
+
+// In tiny mode the floating panel is the one window on screen: a minimise that the window
+// manager offers anyway is refused, as the panel has no minimise button.
+TEST_F(MainWindowTest, TheFloatingPanelRefusesAMinimise) {
+    form1().cmdTiny.raiseClick();
+    QWidget* panel = host->widgetOf(program->form3());
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(panel->isVisible());
+    panel->showMinimized();
+    EXPECT_FALSE(panel->isMinimized());
+    EXPECT_EQ(program->form3().windowState(), WindowState::Normal);
+}
 
 TEST_F(MainWindowTest, WindowIsShownOnTopWithItsCaptionAndButtons) {
     ASSERT_NE(window(), nullptr);
