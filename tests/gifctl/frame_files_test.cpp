@@ -86,6 +86,12 @@ TEST(FrameFile, WritesThePartsIntoAPrivateFileTheFolderNeverShows) {
             EXPECT_TRUE(tmpFolder.entries().empty());
         }
         EXPECT_FALSE(fs::exists(path)) << "closed with the object";
+        try {
+            FrameFile(tmpFolder.path() + "/missing", 3, parts, kind);
+            ADD_FAILURE() << "no error for a missing folder";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), ErrorNumber::PathFileAccessError);
+        }
     }
 }
 

@@ -218,6 +218,17 @@ TEST_F(GifAnimationTest, FrameFilesAreWrittenPrivatelyByteForByteAndNeverNamed) 
     Bytes frame1 = join({kHeaderPart, kControl1, kImage1, {0x21, 0xF9, 0x3B}});
     EXPECT_EQ(captures[1].bytes, std::string(frame1.begin(), frame1.end()));
     EXPECT_TRUE(tmpFolder.entries().empty());
+
+    // They are made in TMPDIR: without that folder no frame file can be made.
+    ::setenv("TMPDIR", (tmpFolder.path() + "/missing").c_str(), 1);
+    animation->setStrGifFileName(writeGif("three.gif", kThreeFrames));
+    try {
+        animation->ReadGifFrames();
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::PathFileAccessError);
+    }
+    ::setenv("TMPDIR", tmpFolder.path().c_str(), 1);
 }
 
 TEST_F(GifAnimationTest, AFileThatIsNotAGifEmptiesTheNameAndKeepsNoFrames) {
