@@ -85,10 +85,11 @@ public:
     void setStrGifFileName(const std::string& name) { m_strGifFileName = name; }
 
     // --- Splitting (the load) ---
-    // Reads the file named by strGifFileName, walks it, writes, loads and deletes one frame file
-    // per image in the temporary folder, and makes the canvas. A file that is not a GIF empties
+    // Reads the file named by strGifFileName, walks it, writes, loads and closes one frame file
+    // (FrameFile, never named in the folder) per image in the temporary folder, keeps the visible
+    // part of each decoded frame, and makes the canvas. A file that is not a GIF empties
     // strGifFileName. Throws Error 53/75 (file), 9 (truncated: no frame file written), 7 (too
-    // large), 6 (screen too wide), or the loader's error (its frame file deleted too).
+    // large), 6 (screen too wide), or the loader's error (its frame file gone too).
     void ReadGifFrames();
     // Releases the frames (the list keeps its length), empties the frame records and sets
     // CurrentFrame to 0.
