@@ -41,7 +41,8 @@ public:
     FrameFile(const FrameFile&) = delete;
     FrameFile& operator=(const FrameFile&) = delete;
 
-    // /proc/self/fd/N: opens the file (from its start) as long as this object holds it open.
+    // /proc/self/fd/N: opens the file (from its start) as long as this object holds it open. A
+    // Linux system without /proc mounted cannot open it, and the loader reports that.
     const std::string& path() const { return m_path; }
 
 private:
