@@ -1,5 +1,6 @@
 #include "gifctl/animated_gif_ctl.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "forms/form.h"
@@ -9,6 +10,24 @@
 #include "win/file_system.h"
 
 namespace plivora {
+
+namespace {
+
+// The largest screen of the desktop in device pixels: the primary screen's full size and the
+// work area of every other screen (the host tells no more of those).
+PixelRect largestScreenPx(const Host& host) {
+    int width = host.screenRect().width();
+    int height = host.screenRect().height();
+    for (const PixelRect& area : host.workAreas()) {
+        width = std::max(width, area.width());
+        height = std::max(height, area.height());
+    }
+    const double ratio = host.devicePixelRatio();
+    return PixelRect{0, 0, static_cast<int>(std::ceil(width * ratio)),
+                     static_cast<int>(std::ceil(height * ratio))};
+}
+
+}  // namespace
 
 AnimatedGifCtl::AnimatedGifCtl(Form& form, std::string name, Control* container)
     : UserControl(form, std::move(name), container), Timer1(form, this->name() + ".Timer1") {
@@ -200,10 +219,14 @@ void AnimatedGifCtl::move(float left, float top, float width, float height) {
 void AnimatedGifCtl::resizeSurface() {
     const Host& h = host();
     const int border = borderStyle() == 1 ? 1 : 0;
+    // The surface is never larger than a screen can show, however large the control is made.
+    const PixelRect screen = largestScreenPx(h);
     const int w =
-        std::max(1, static_cast<int>(std::lround(width() / h.twipsPerPixelX())) - 2 * border);
+        std::clamp(static_cast<int>(std::lround(width() / h.twipsPerPixelX())) - 2 * border, 1,
+                   std::max(1, screen.width()));
     const int hgt =
-        std::max(1, static_cast<int>(std::lround(height() / h.twipsPerPixelY())) - 2 * border);
+        std::clamp(static_cast<int>(std::lround(height() / h.twipsPerPixelY())) - 2 * border, 1,
+                   std::max(1, screen.height()));
     host().gdi().resizeSurface(m_surface, w, hgt,
                                host().gdi().systemColors().resolve(UserControl::backColor()));
     surfaceChanged();
@@ -246,6 +269,14 @@ COLORREF AnimatedGifCtl::backColor() const {
 double AnimatedGifCtl::scaleWidth() const {
     const int border = borderStyle() == 1 ? 1 : 0;
     return width() - 2.0 * border * host().twipsPerPixelX();
+}
+
+int AnimatedGifCtl::screenWidthPx() const {
+    return largestScreenPx(host()).width();
+}
+
+int AnimatedGifCtl::screenHeightPx() const {
+    return largestScreenPx(host()).height();
 }
 
 double AnimatedGifCtl::scaleHeight() const {

@@ -105,6 +105,8 @@ private:
     void showWarning(const std::string& message) override;
     double scaleWidth() const override;
     double scaleHeight() const override;
+    int screenWidthPx() const override;
+    int screenHeightPx() const override;
 
     void PropertyChanged(const std::string& name) { m_changed.push_back(name); }
     void resizeSurface();

@@ -1,5 +1,5 @@
 // The animation's lifetime, its properties and the load: reading a GIF file, splitting it into
-// frame files and loading them as frame bitmaps.
+// frame files and loading them as kept frames.
 
 #include "gifctl/gif_animation.h"
 
@@ -20,8 +20,9 @@ namespace {
 // The largest GIF file read into memory. Positions in the file are 32-bit, and an animation
 // larger than this is far beyond what the control is for.
 constexpr std::int64_t kMaxGifFileBytes = 256LL * 1024 * 1024;
-// The most pixels all frame bitmaps of one file may hold together (1 GiB of colour pixels).
-constexpr std::int64_t kMaxFramePixelsTotal = 256LL * 1024 * 1024;
+// The most memory the kept frames of one file may take together: 1 GiB, a billion pixels at one
+// byte a pixel.
+constexpr std::int64_t kMaxFrameStoreBytes = 1024LL * 1024 * 1024;
 
 // Reads a GIF file whole, in one go after its signature. The signature is read first: every
 // picture the main window shows passes through here, and a file that is not a GIF (a photograph
@@ -40,18 +41,6 @@ std::optional<std::vector<std::uint8_t>> readGifFile(const std::string& path) {
     return bytes;
 }
 
-// Removes a frame file when the load of it is over, whether it succeeded or not.
-class FrameFileRemover {
-public:
-    explicit FrameFileRemover(std::string path) : m_path(std::move(path)) {}
-    ~FrameFileRemover() { deleteFile(m_path); }
-    FrameFileRemover(const FrameFileRemover&) = delete;
-    FrameFileRemover& operator=(const FrameFileRemover&) = delete;
-
-private:
-    std::string m_path;
-};
-
 }  // namespace
 
 GifAnimation::GifAnimation(GdiContext& gdi, HDC ownDc, GifAnimationHost& host)
@@ -60,9 +49,6 @@ GifAnimation::GifAnimation(GdiContext& gdi, HDC ownDc, GifAnimationHost& host)
 }
 
 GifAnimation::~GifAnimation() {
-    for (HBITMAP& picture : m_framePictures) {
-        m_gdi.DeleteObject(picture);
-    }
     if (m_canvasMade) {
         m_gdi.SelectObject(m_canvasDc, m_canvasFirstBitmap);
         m_gdi.DeleteDC(m_canvasDc);
@@ -81,11 +67,8 @@ void GifAnimation::setUserDelay(int lngDelay) {
 }
 
 void GifAnimation::ClearFrames() {
-    for (HBITMAP& picture : m_framePictures) {
-        if (picture) {
-            m_gdi.DeleteObject(picture);
-            picture = HBITMAP{};
-        }
+    for (GifFrame& frame : m_frames) {
+        frame = GifFrame();
     }
     m_stream.records.clear();
     m_currentFrame = 0;
@@ -101,7 +84,7 @@ void GifAnimation::ReadGifFrames() {
         m_strGifFileName.clear();
         return;
     }
-    m_framePictures.clear();
+    m_frames.clear();
     // The walk reads everything it needs before any frame file is written, so a truncated file
     // fails here and leaves nothing in the temporary folder.
     m_stream = walkGifStream(std::move(*bytes), m_changeTransparentColor);
@@ -112,45 +95,61 @@ void GifAnimation::ReadGifFrames() {
 }
 
 void GifAnimation::loadFramePictures() {
-    std::int64_t totalPixels = 0;
+    // The frames are kept only as far as they can be seen: the canvas this file gets.
+    const GifFrameRect canvas = canvasRect();
+    std::int64_t storeBytes = 0;
     for (m_frameCounter = 0; m_frameCounter <= m_numberofFrames; ++m_frameCounter) {
         const int k = m_frameCounter;
         const GifFrameRecord& record = m_stream.records[static_cast<std::size_t>(k)];
-        // The loader decodes the frame at its descriptor's size; refuse before anything is
-        // written or decoded when that is more than the frames may take.
-        std::int64_t pixels = static_cast<std::int64_t>(record.width) * record.height;
-        totalPixels += pixels;
-        if (pixels > kMaxBitmapPixels || totalPixels > kMaxFramePixelsTotal) {
+        // The loader decodes the whole frame at its descriptor's size, of which the visible part
+        // is kept at one byte a pixel or more; refuse before anything is written or decoded when
+        // either is more than may be taken.
+        const std::int64_t pixels = static_cast<std::int64_t>(record.width) * record.height;
+        const GifFrameRect visible =
+            visiblePart(GifFrameRect{record.left, record.top, record.width, record.height},
+                        canvas.width, canvas.height);
+        if (pixels > kMaxBitmapPixels ||
+            storeBytes + static_cast<std::int64_t>(visible.width) * visible.height >
+                kMaxFrameStoreBytes) {
             throw Error(ErrorNumber::OutOfMemory);
         }
 
-        const auto parts = frameFileParts(m_stream, k);
-        std::string name = writeFrameFile(GetTempPathA(), k, parts);
-        HBITMAP bitmap;
+        GifFrame frame;
         {
-            FrameFileRemover remover(name);
-            Picture picture = m_loader(name);
+            const FrameFile file(GetTempPathA(), k, frameFileParts(m_stream, k));
+            Picture picture = m_loader(file.path());
             // The decoder may read a frame file differently from the walk (at another size);
-            // what it decoded is held to the same limits as what the walk read.
+            // what it decoded is held to the same limit as what the walk read.
+            if (!picture.isNull() &&
+                static_cast<std::int64_t>(picture.width()) * picture.height() > kMaxBitmapPixels) {
+                throw Error(ErrorNumber::OutOfMemory);
+            }
+            // A picture may decode lazily; take its pixels while the file is still open. The
+            // picture is not needed afterwards, so its pixels are handed over without a copy.
             if (!picture.isNull()) {
-                const std::int64_t decoded =
-                    static_cast<std::int64_t>(picture.width()) * picture.height();
-                totalPixels += decoded - pixels;
-                if (decoded > kMaxBitmapPixels || totalPixels > kMaxFramePixelsTotal) {
-                    throw Error(ErrorNumber::OutOfMemory);
+                Image image = std::move(picture).takeFullImage();
+                if (!image.isNull()) {
+                    frame = GifFrame::fromImage(std::move(image), visible.width, visible.height);
                 }
             }
-            // A picture may decode lazily; take its pixels while the file is still there. The
-            // picture is not needed afterwards, so its pixels become the bitmap's without a copy.
-            if (!picture.isNull()) {
-                bitmap = m_gdi.createBitmapFromImage(std::move(picture).takeFullImage());
-            }
         }
-        if (!bitmap) {
+        if (frame.isNull()) {
             throw Error(ErrorNumber::InvalidPicture);
         }
-        m_framePictures.push_back(bitmap);
+        storeBytes += static_cast<std::int64_t>(frame.byteCount());
+        if (storeBytes > kMaxFrameStoreBytes) {
+            throw Error(ErrorNumber::OutOfMemory);
+        }
+        m_frames.push_back(std::move(frame));
     }
+}
+
+std::size_t GifAnimation::frameStoreBytes() const {
+    std::size_t bytes = 0;
+    for (const GifFrame& frame : m_frames) {
+        bytes += frame.byteCount();
+    }
+    return bytes;
 }
 
 }  // namespace plivora

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "gifctl/gif_frame.h"
 #include "gifctl/gif_stream.h"
 #include "win/gdi.h"
 #include "win/picture.h"
@@ -24,6 +25,10 @@ public:
     // The control's inner size (its ScaleWidth and ScaleHeight), which ClearDisplay fills.
     virtual double scaleWidth() const = 0;
     virtual double scaleHeight() const = 0;
+    // The largest picture a screen of the desktop shows, in device pixels. The canvas and the
+    // kept frames are no larger: what lies beyond could never be seen. 0 when no screen is known.
+    virtual int screenWidthPx() const = 0;
+    virtual int screenHeightPx() const = 0;
 };
 
 // A frame's rectangle on the canvas, in pixels.
@@ -35,11 +40,11 @@ struct GifFrameRect {
 };
 
 // The engine of the animated GIF control: it splits a GIF file into single-image files that the
-// picture loader decodes, keeps the decoded frames as bitmaps, composes them on an off-screen
-// canvas with their disposal and transparency, copies the canvas to the control's surface, and
-// runs the frame clock. It draws only through the raster layer and reaches the control through
-// GifAnimationHost; properties, stored values, the mouse and the load sequence around it belong
-// to the control.
+// picture loader decodes, keeps the decoded frames at one byte a pixel (GifFrame), composes them
+// on an off-screen canvas with their disposal and transparency, copies the canvas to the
+// control's surface, and runs the frame clock. It draws only through the raster layer and reaches
+// the control through GifAnimationHost; properties, stored values, the mouse and the load sequence
+// around it belong to the control.
 class GifAnimation {
 public:
     using PictureLoader = std::function<Picture(const std::string& path)>;
@@ -50,7 +55,7 @@ public:
     // also the first drawing surface; rendering is stopped and transparent colours are made
     // unique.
     GifAnimation(GdiContext& gdi, HDC ownDc, GifAnimationHost& host);
-    // The control's end: frame bitmaps, canvas bitmap and canvas DC are released.
+    // The control's end: canvas bitmap and canvas DC are released.
     ~GifAnimation();
     GifAnimation(const GifAnimation&) = delete;
     GifAnimation& operator=(const GifAnimation&) = delete;
@@ -80,19 +85,21 @@ public:
     void setStrGifFileName(const std::string& name) { m_strGifFileName = name; }
 
     // --- Splitting (the load) ---
-    // Reads the file named by strGifFileName, walks it, writes, loads and deletes one frame file
-    // per image in the temporary folder, and makes the canvas. A file that is not a GIF empties
+    // Reads the file named by strGifFileName, walks it, writes, loads and closes one frame file
+    // (FrameFile, never named in the folder) per image in the temporary folder, keeps the visible
+    // part of each decoded frame, and makes the canvas. A file that is not a GIF empties
     // strGifFileName. Throws Error 53/75 (file), 9 (truncated: no frame file written), 7 (too
-    // large), 6 (screen too wide), or the loader's error (its frame file deleted too).
+    // large), 6 (screen too wide), or the loader's error (its frame file gone too).
     void ReadGifFrames();
-    // Releases the frame bitmaps (the list keeps its length), empties the frame records and sets
+    // Releases the frames (the list keeps its length), empties the frame records and sets
     // CurrentFrame to 0.
     void ClearFrames();
 
     // --- Drawing and timing ---
-    // A canvas the size of the logical screen, its width rounded up to a multiple of 32, filled
-    // with the background colour. Throws Error 6 when the width exceeds 32736, 7 when the canvas
-    // is too large to make.
+    // A canvas the size of the logical screen, its width rounded up to a multiple of 32, but no
+    // larger than the host's screen, filled with the background colour: a GIF larger than the
+    // screen plays its top-left part, as a window too small for it would show. Throws Error 6
+    // when the logical screen is wider than 32736, 7 when the canvas is too large to make.
     void CreateCanvas();
     // Fills the drawing surface with the background colour.
     void ClearDisplay();
@@ -117,12 +124,14 @@ public:
     void Timer1_Timer();
 
     // --- Read access for the control, tools and tests ---
-    // Whether a frame can be drawn: frame picture 0 is loaded. Not before the first load, after
-    // a load of a file that is no GIF or holds no image, nor once the frames were cleared.
-    bool hasFrames() const { return !m_framePictures.empty() && m_framePictures.front(); }
+    // Whether a frame can be drawn: frame 0 is loaded. Not before the first load, after a load of
+    // a file that is no GIF or holds no image, nor once the frames were cleared.
+    bool hasFrames() const { return !m_frames.empty() && !m_frames.front().isNull(); }
     const GifStream& stream() const { return m_stream; }
-    // The frame bitmaps by frame number; an entry is null once released.
-    const std::vector<HBITMAP>& framePictures() const { return m_framePictures; }
+    // The kept frames by frame number; an entry is null once released.
+    const std::vector<GifFrame>& frames() const { return m_frames; }
+    // The memory all kept frames take.
+    std::size_t frameStoreBytes() const;
     HDC canvasDc() const { return m_canvasDc; }
     HBITMAP canvasBitmap() const { return m_canvasBitmap; }
     int canvasWidth() const { return m_canvasWidth; }
@@ -134,6 +143,12 @@ public:
 private:
     void setTimerInterval(int intervalMs);
     void loadFramePictures();
+    // The canvas for the file read (0, 0, width, height): the logical screen, its width rounded
+    // up to a multiple of 32, no larger than the host's screen.
+    GifFrameRect canvasRect() const;
+    // The part of `rect` that lies on a canvas of `canvasWidth` x `canvasHeight`: the same
+    // position, the size cut to the canvas (0 when nothing of it is on the canvas).
+    static GifFrameRect visiblePart(const GifFrameRect& rect, int canvasWidth, int canvasHeight);
 
     GdiContext& m_gdi;
     GifAnimationHost& m_host;
@@ -149,7 +164,7 @@ private:
     std::string m_strGifFileName;
 
     GifStream m_stream;
-    std::vector<HBITMAP> m_framePictures;
+    std::vector<GifFrame> m_frames;
     int m_frameCounter = 0;
 
     HDC m_canvasDc;

@@ -43,14 +43,35 @@ void GifAnimation::ClearDisplay() {
     m_gdi.DeleteObject(brush);
 }
 
+GifFrameRect GifAnimation::canvasRect() const {
+    int width = (m_stream.screen.width + 31) & ~31;
+    int height = m_stream.screen.height;
+    // A host that knows no screen sets no limit; the canvas is then the file's alone.
+    if (m_host.screenWidthPx() > 0) {
+        width = std::min(width, m_host.screenWidthPx());
+    }
+    if (m_host.screenHeightPx() > 0) {
+        height = std::min(height, m_host.screenHeightPx());
+    }
+    return GifFrameRect{0, 0, width, height};
+}
+
+GifFrameRect GifAnimation::visiblePart(const GifFrameRect& rect, int canvasWidth,
+                                       int canvasHeight) {
+    GifFrameRect visible = rect;
+    visible.width = std::clamp(canvasWidth - rect.left, 0, std::max(rect.width, 0));
+    visible.height = std::clamp(canvasHeight - rect.top, 0, std::max(rect.height, 0));
+    return visible;
+}
+
 void GifAnimation::CreateCanvas() {
     // The width is rounded up in 16-bit arithmetic, so the widest screen is 32736 pixels.
-    const int screenWidth = m_stream.screen.width;
-    if (screenWidth + 31 > SHRT_MAX) {
+    if (m_stream.screen.width + 31 > SHRT_MAX) {
         throw Error(ErrorNumber::Overflow);
     }
-    const int width = (screenWidth + 31) & ~31;
-    const int height = m_stream.screen.height;
+    const GifFrameRect canvas = canvasRect();
+    const int width = canvas.width;
+    const int height = canvas.height;
     if (static_cast<std::int64_t>(width) * height > kMaxBitmapPixels) {
         throw Error(ErrorNumber::OutOfMemory);
     }
@@ -87,17 +108,22 @@ void GifAnimation::RenderGif(int ctr) {
         return;
     }
     // No caller asks for a frame that does not exist; such a request draws nothing.
-    if (ctr < 0 || ctr >= static_cast<int>(m_framePictures.size()) ||
+    if (ctr < 0 || ctr >= static_cast<int>(m_frames.size()) ||
         ctr >= static_cast<int>(m_stream.records.size())) {
         return;
     }
     const GifFrameRecord& record = m_stream.records[static_cast<std::size_t>(ctr)];
 
+    // The kept frame is expanded into a colour bitmap for this draw only. It covers the part of
+    // the frame on the canvas, which is all the blits below can reach.
     HDC frameDc = m_gdi.CreateCompatibleDC(m_ownDc);
-    HBITMAP kept = m_gdi.SelectObject(frameDc, m_framePictures[static_cast<std::size_t>(ctr)]);
+    HBITMAP frameBitmap =
+        m_gdi.createBitmapFromImage(m_frames[static_cast<std::size_t>(ctr)].toImage());
+    HBITMAP kept = m_gdi.SelectObject(frameDc, frameBitmap);
 
     COLORREF key = transparentKeyColour(m_stream, ctr);
     m_frameRect = GifFrameRect{record.left, record.top, record.width, record.height};
+    const GifFrameRect visible = visiblePart(m_frameRect, m_canvasWidth, m_canvasHeight);
 
     if (record.disposalMethod == 2) {
         // Restore to background: the whole canvas, before the frame is drawn.
@@ -109,16 +135,21 @@ void GifAnimation::RenderGif(int ctr) {
         m_gdi.DeleteObject(brush);
     }
 
-    if (record.hasTransparency) {
-        TransparentBlit(m_canvasDc, frameDc, m_frameRect, record.left, record.top, key);
+    if (visible.width == 0 || visible.height == 0) {
+        // Nothing of the frame is on the canvas (it lies beyond the screen): the canvas, disposed
+        // of as the frame asks, is what shows.
+        m_gdi.BitBlt(m_hdc, 0, 0, m_canvasWidth, m_canvasHeight, m_canvasDc, 0, 0, SRCCOPY);
+    } else if (record.hasTransparency) {
+        TransparentBlit(m_canvasDc, frameDc, visible, record.left, record.top, key);
     } else {
-        m_gdi.BitBlt(m_canvasDc, record.left, record.top, record.width, record.height, frameDc, 0,
+        m_gdi.BitBlt(m_canvasDc, record.left, record.top, visible.width, visible.height, frameDc, 0,
                      0, SRCCOPY);
         m_gdi.BitBlt(m_hdc, 0, 0, m_canvasWidth, m_canvasHeight, m_canvasDc, 0, 0, SRCCOPY);
     }
 
     m_gdi.SelectObject(frameDc, kept);
     m_gdi.DeleteDC(frameDc);
+    m_gdi.DeleteObject(frameBitmap);
 }
 
 void GifAnimation::TransparentBlit(HDC destination, HDC source, const GifFrameRect& rect, int x,

@@ -1,6 +1,7 @@
 #include "win/temp_files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,9 +16,10 @@ namespace plivora {
 
 namespace {
 
-// Opens a new file for writing: exclusive, no link followed, owner-only.
-int openNew(const std::string& path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+// Opens a new file for writing (or `access`): exclusive, no link followed, owner-only.
+int openNew(const std::string& path, int access = O_WRONLY) {
+    return ::open(path.c_str(), access | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  S_IRUSR | S_IWUSR);
 }
 
 std::string formName(const std::string& pathName, const std::string& prefix, unsigned unique) {
@@ -74,12 +76,23 @@ unsigned GetTempFileNameA(const std::string& pathName, const std::string& prefix
     return 0;
 }
 
-void writeNewPrivateFile(const std::string& path,
-                         std::span<const std::span<const std::uint8_t>> parts) {
-    int fd = openNew(path);
+int createNewPrivateFile(const std::string& path) {
+    const int fd = openNew(path, O_RDWR);
     if (fd < 0) {
         throw createNewFileError(errno);
     }
+    return fd;
+}
+
+int createUnnamedPrivateFile(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR) {
+        throw Error(ErrorNumber::PathFileAccessError);
+    }
+    return fd;
+}
+
+void writeParts(int fd, std::span<const std::span<const std::uint8_t>> parts) {
     for (std::span<const std::uint8_t> part : parts) {
         std::size_t written = 0;
         while (written < part.size()) {
@@ -88,12 +101,25 @@ void writeNewPrivateFile(const std::string& path,
                 continue;
             }
             if (n <= 0) {
-                ::close(fd);
-                ::unlink(path.c_str());
                 throw Error(ErrorNumber::DeviceIoError);
             }
             written += static_cast<std::size_t>(n);
         }
+    }
+}
+
+void writeNewPrivateFile(const std::string& path,
+                         std::span<const std::span<const std::uint8_t>> parts) {
+    int fd = openNew(path);
+    if (fd < 0) {
+        throw createNewFileError(errno);
+    }
+    try {
+        writeParts(fd, parts);
+    } catch (const Error&) {
+        ::close(fd);
+        ::unlink(path.c_str());
+        throw;
     }
     if (::close(fd) != 0) {
         ::unlink(path.c_str());

@@ -352,7 +352,6 @@ class Journeys(unittest.TestCase):
                 ("still.bmp", ["-size", "30x30", "xc:gray50"]),
             ],
         )
-        temp_before = os.stat(self.temp).st_mtime_ns
         run, window = self.launch()
         x, y, _, _ = FILE_LIST
         desktop.click_in(window, x + 30, y + 8)
@@ -371,10 +370,9 @@ class Journeys(unittest.TestCase):
 
         wait_for(lambda: colour() == "red", 10.0, "the first frame (red) on the animation surface")
         self.shot("loaded")
+        # Frame files are made without a name in TMPDIR, so the folder never lists one (and its
+        # modification time does not move); that they are made there is the unit tests' to show.
         self.assertEqual(os.listdir(self.temp), [], "frame files left after the load")
-        self.assertNotEqual(
-            os.stat(self.temp).st_mtime_ns, temp_before, "the frame files go through TMPDIR"
-        )
 
         play_face = desktop.grab_client(window, *BUTTON_PLAY)
         self.click(window, BUTTON_PLAY)

@@ -57,21 +57,42 @@ TEST(MakeTempFileName, AFolderWithoutRoomForAFileIsAnAccessError) {
     }
 }
 
-TEST(WriteFrameFile, WritesThePartsIntoAPrivateFileNamedForTheFrame) {
+// Both kinds: the loader reads the parts through the path while the file is open, the file is
+// the owner's alone, and the temporary folder never lists it, so nothing there can outlive the
+// process.
+TEST(FrameFile, WritesThePartsIntoAPrivateFileTheFolderNeverShows) {
     TempFolder tmpFolder{TempFolder::Tmpdir::PointHere};
     const std::uint8_t header[] = {'G', 'I', 'F', '8', '9', 'a'};
     const std::uint8_t closing[] = {0x00, 0x21, 0xF9, 0x3B};
     const std::array<std::span<const std::uint8_t>, 2> parts = {std::span(header),
                                                                 std::span(closing)};
-    std::string name = writeFrameFile(GetTempPathA(), 3, parts);
-    EXPECT_TRUE(std::regex_match(name, std::regex(tmpFolder.path() + "/ 3[0-9A-F]{1,4}\\.GIF")));
-    std::ifstream in(name, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    EXPECT_EQ(bytes, std::string("GIF89a\0\x21\xF9\x3B", 10));
-    struct stat info {};
-    ::lstat(name.c_str(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_EQ(tmpFolder.entries().size(), 1u);
+    for (FrameFile::Kind kind : {FrameFile::Kind::Unnamed, FrameFile::Kind::Named}) {
+        SCOPED_TRACE(kind == FrameFile::Kind::Unnamed ? "unnamed" : "named");
+        std::string path;
+        {
+            const FrameFile file(GetTempPathA(), 3, parts, kind);
+            path = file.path();
+            EXPECT_TRUE(std::regex_match(path, std::regex("/proc/self/fd/[0-9]+"))) << path;
+            for (int read = 0; read < 2; ++read) {  // each open reads from the start
+                std::ifstream in(path, std::ios::binary);
+                std::string bytes{std::istreambuf_iterator<char>(in),
+                                  std::istreambuf_iterator<char>()};
+                EXPECT_EQ(bytes, std::string("GIF89a\0\x21\xF9\x3B", 10));
+            }
+            struct stat info {};
+            ASSERT_EQ(::stat(path.c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 0777, 0600u);
+            EXPECT_EQ(info.st_nlink, 0u) << "the file has no name";
+            EXPECT_TRUE(tmpFolder.entries().empty());
+        }
+        EXPECT_FALSE(fs::exists(path)) << "closed with the object";
+        try {
+            FrameFile(tmpFolder.path() + "/missing", 3, parts, kind);
+            ADD_FAILURE() << "no error for a missing folder";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), ErrorNumber::PathFileAccessError);
+        }
+    }
 }
 
 }  // namespace

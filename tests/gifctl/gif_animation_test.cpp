@@ -1,7 +1,10 @@
 #include "gifctl/gif_animation.h"
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <array>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -57,6 +60,8 @@ public:
     COLORREF backColor() const override { return back; }
     double scaleWidth() const override { return width; }
     double scaleHeight() const override { return height; }
+    int screenWidthPx() const override { return screenWidth; }
+    int screenHeightPx() const override { return screenHeight; }
 
     std::vector<int> intervals;
     std::vector<std::string> warnings;
@@ -65,6 +70,9 @@ public:
     // background pixel a test sees comes from the canvas.
     double width = 0;
     double height = 0;
+    // A screen wider than any file's canvas, so that only the tests that ask for it clip.
+    int screenWidth = 32768;
+    int screenHeight = 32768;
 };
 
 class GifAnimationTest : public ::testing::Test {
@@ -156,11 +164,11 @@ TEST_F(GifAnimationTest, UserDelayIsClampedToOneToAThousand) {
 TEST_F(GifAnimationTest, LoadSplitsEveryFrameAndLeavesNoFileBehind) {
     loadGif(writeGif("three.gif", kThreeFrames));
     EXPECT_EQ(animation->NumberofFrames(), 2);
-    ASSERT_EQ(animation->framePictures().size(), 3u);
+    ASSERT_EQ(animation->frames().size(), 3u);
     const COLORREF colours[] = {kRed, kGreen, kBlue};
     for (int k = 0; k < 3; ++k) {
         SCOPED_TRACE("frame " + std::to_string(k));
-        Image pixels = gdi.bitmapPixels(animation->framePictures()[static_cast<std::size_t>(k)]);
+        Image pixels = animation->frames()[static_cast<std::size_t>(k)].toImage();
         EXPECT_EQ(pixels.width, 4);
         EXPECT_EQ(pixels.height, 2);
         for (std::uint32_t pixel : pixels.pixels) {
@@ -176,7 +184,7 @@ TEST_F(GifAnimationTest, LoadSplitsEveryFrameAndLeavesNoFileBehind) {
     expectCanvasOnSurface(4, 2, [](int, int) { return kRed; });
 }
 
-TEST_F(GifAnimationTest, FrameFilesAreWrittenPrivatelyByteForByteAndOneAtATime) {
+TEST_F(GifAnimationTest, FrameFilesAreWrittenPrivatelyByteForByteAndNeverNamed) {
     struct Capture {
         std::string name;
         std::string bytes;
@@ -186,7 +194,7 @@ TEST_F(GifAnimationTest, FrameFilesAreWrittenPrivatelyByteForByteAndOneAtATime) 
     std::vector<Capture> captures;
     animation->setPictureLoader([&](const std::string& path) {
         struct stat info {};
-        ::lstat(path.c_str(), &info);
+        ::stat(path.c_str(), &info);
         captures.push_back(
             {path, readFile(path), info.st_mode & 0777u, tmpFolder.entries().size()});
         return LoadPicture(path);
@@ -197,20 +205,30 @@ TEST_F(GifAnimationTest, FrameFilesAreWrittenPrivatelyByteForByteAndOneAtATime) 
     for (int k = 0; k < 3; ++k) {
         SCOPED_TRACE("frame " + std::to_string(k));
         const Capture& capture = captures[static_cast<std::size_t>(k)];
-        EXPECT_TRUE(std::regex_match(
-            capture.name,
-            std::regex(tmpFolder.path() + "/ " + std::to_string(k) + "[0-9A-F]{1,4}\\.GIF")))
+        // The loader reads the open file; the temporary folder never shows a name for it.
+        EXPECT_TRUE(std::regex_match(capture.name, std::regex("/proc/self/fd/[0-9]+")))
             << capture.name;
         Bytes expected = frameFileBytes(animation->stream(), k);
         EXPECT_EQ(capture.bytes, std::string(expected.begin(), expected.end()));
         EXPECT_EQ(capture.mode, 0600u);
-        EXPECT_EQ(capture.filesPresent, 1u);
+        EXPECT_EQ(capture.filesPresent, 0u);
     }
     // Frame 1's file, written out independently: the header part, its graphic control and image
     // (the image data's terminator included), then 21 F9 3B.
     Bytes frame1 = join({kHeaderPart, kControl1, kImage1, {0x21, 0xF9, 0x3B}});
     EXPECT_EQ(captures[1].bytes, std::string(frame1.begin(), frame1.end()));
     EXPECT_TRUE(tmpFolder.entries().empty());
+
+    // They are made in TMPDIR: without that folder no frame file can be made.
+    ::setenv("TMPDIR", (tmpFolder.path() + "/missing").c_str(), 1);
+    animation->setStrGifFileName(writeGif("three.gif", kThreeFrames));
+    try {
+        animation->ReadGifFrames();
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::PathFileAccessError);
+    }
+    ::setenv("TMPDIR", tmpFolder.path().c_str(), 1);
 }
 
 TEST_F(GifAnimationTest, AFileThatIsNotAGifEmptiesTheNameAndKeepsNoFrames) {
@@ -220,8 +238,8 @@ TEST_F(GifAnimationTest, AFileThatIsNotAGifEmptiesTheNameAndKeepsNoFrames) {
     host.height = kSurfaceHeight;
     loadGif(writeGif("picture.png", Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0}));
     EXPECT_EQ(animation->strGifFileName(), "");
-    for (HBITMAP picture : animation->framePictures()) {
-        EXPECT_FALSE(picture);
+    for (const GifFrame& frame : animation->frames()) {
+        EXPECT_TRUE(frame.isNull());
     }
     EXPECT_TRUE(animation->stream().records.empty());
     EXPECT_EQ(animation->canvasBitmap(), canvas) << "the canvas stays";
@@ -237,7 +255,7 @@ TEST_F(GifAnimationTest, AFileWithoutImagesHasNoFramesAndNoFiles) {
     });
     loadGif(writeGif("empty.gif", join({kHeaderPart, loopingExtension(), kTrailer})));
     EXPECT_EQ(animation->NumberofFrames(), -1);
-    EXPECT_TRUE(animation->framePictures().empty());
+    EXPECT_TRUE(animation->frames().empty());
     EXPECT_EQ(loads, 0) << "no segment of the previous file is used";
     EXPECT_TRUE(tmpFolder.entries().empty());
     animation->setCurrentFrame(0);
@@ -302,7 +320,7 @@ TEST_F(GifAnimationTest, AFrameTheLoaderRejectsIsDeletedToo) {
     }
     EXPECT_EQ(existed, (std::vector<bool>{true, true}));
     EXPECT_TRUE(tmpFolder.entries().empty());
-    EXPECT_EQ(animation->framePictures().size(), 1u) << "frames loaded before it stay";
+    EXPECT_EQ(animation->frames().size(), 1u) << "frames loaded before it stay";
     EXPECT_EQ(animation->NumberofFrames(), 2);
 
     animation->setPictureLoader([](const std::string&) { return Picture(); });
@@ -345,7 +363,7 @@ TEST_F(GifAnimationTest, ScreensWiderThan32736PixelsOverflow) {
     } catch (const Error& error) {
         EXPECT_EQ(error.number(), ErrorNumber::Overflow);
     }
-    EXPECT_EQ(animation->framePictures().size(), 1u) << "the frames are loaded";
+    EXPECT_EQ(animation->frames().size(), 1u) << "the frames are loaded";
     EXPECT_EQ(animation->canvasBitmap(), canvas) << "no new canvas";
 }
 
@@ -564,12 +582,146 @@ TEST_F(GifAnimationTest, TheEndReleasesEveryObjectItMade) {
     loadGif(writeGif("transparent.gif", kTransparentFile));
     animation->PaintGif(1);
     loadGif(writeGif("three.gif", kThreeFrames));  // the old canvas and frames are released
-    EXPECT_EQ(gdi.objectCounts().bitmaps, 4) << "three frames and the canvas";
+    EXPECT_EQ(gdi.objectCounts().bitmaps, 1) << "the canvas; the frames are kept apart";
     animation.reset();
     const GdiObjectCounts counts = gdi.objectCounts();
     EXPECT_EQ(counts.bitmaps, 0);
     EXPECT_EQ(counts.brushes, 0);
     EXPECT_EQ(counts.deviceContexts, 1) << "only the control's own DC";
+}
+
+// Three 64 x 32 frames of the four primaries in diagonal stripes, each shifted by one.
+Bytes stripesFile() {
+    Bytes file = join({header(), screen(64, 32, 0x81), kPrimaries});
+    for (int k = 0; k < 3; ++k) {
+        std::vector<int> indexes;
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                indexes.push_back((x + y + k) % 4);
+            }
+        }
+        file = join({file, descriptor(0, 0, 64, 32), imageData(2, indexes)});
+    }
+    return join({file, kTrailer});
+}
+
+TEST_F(GifAnimationTest, TheFrameStoreKeepsTheDecodedPixelsAtAByteAPixel) {
+    std::vector<Image> decoded;
+    animation->setPictureLoader([&](const std::string& path) {
+        Picture picture = LoadPicture(path);
+        decoded.push_back(picture.fullImage());
+        return picture;
+    });
+    loadGif(writeGif("stripes.gif", stripesFile()));
+    ASSERT_EQ(animation->frames().size(), 3u);
+    ASSERT_EQ(decoded.size(), 3u);
+    for (std::size_t k = 0; k < 3; ++k) {
+        SCOPED_TRACE("frame " + std::to_string(k));
+        const GifFrame& frame = animation->frames()[k];
+        EXPECT_TRUE(frame.isIndexed());
+        Image kept = frame.toImage();
+        for (std::uint32_t& pixel : decoded[k].pixels) {
+            pixel |= 0xFF000000u;  // as a colour bitmap holds them
+        }
+        EXPECT_EQ(kept.width, 64);
+        EXPECT_EQ(kept.height, 32);
+        EXPECT_TRUE(kept.pixels == decoded[k].pixels);
+    }
+    // 3 x 64 x 32 indices and three lists of four colours, not four bytes a pixel.
+    EXPECT_EQ(animation->frameStoreBytes(), 3u * 64 * 32 + 3 * 4 * 4);
+
+    // A loader whose picture has more colours than an index can name: kept whole, drawn as is.
+    Image manyColours(64, 32);
+    for (std::size_t i = 0; i < manyColours.pixels.size(); ++i) {
+        manyColours.pixels[i] = 0xFF000000u | static_cast<std::uint32_t>(i * 2053u);
+    }
+    animation->setPictureLoader([&](const std::string&) { return Picture(manyColours); });
+    loadGif(writeGif("stripes.gif", stripesFile()));
+    EXPECT_FALSE(animation->frames()[0].isIndexed());
+    EXPECT_EQ(animation->frameStoreBytes(), 3u * 64 * 32 * 4);
+    expectCanvasOnSurface(64, 32,
+                          [&](int x, int y) { return colorrefFromPixel(manyColours.pixel(x, y)); });
+}
+
+// A 100 x 100 red screen; a 20 x 20 green frame at (10, 10) drawn over it; a 20 x 20 blue frame
+// at (30, 30) that first clears the canvas.
+const Bytes kLargerThanTheScreen = join({
+    header(),
+    screen(100, 100, 0x81),
+    kPrimaries,
+    descriptor(0, 0, 100, 100),
+    imageData(2, std::vector<int>(10000, 0)),
+    descriptor(10, 10, 20, 20),
+    imageData(2, std::vector<int>(400, 1)),
+    graphicControl(2, false, 0, 0),
+    descriptor(30, 30, 20, 20),
+    imageData(2, std::vector<int>(400, 2)),
+    kTrailer,
+});
+
+TEST_F(GifAnimationTest, AGifLargerThanTheScreenKeepsAndPlaysItsVisiblePart) {
+    host.screenWidth = 24;
+    host.screenHeight = 16;
+    loadGif(writeGif("large.gif", kLargerThanTheScreen));
+    EXPECT_EQ(animation->canvasWidth(), 24);
+    EXPECT_EQ(animation->canvasHeight(), 16);
+    EXPECT_EQ(gdi.bitmapInfo(animation->canvasBitmap())->width, 24);
+    EXPECT_EQ(gdi.bitmapInfo(animation->canvasBitmap())->height, 16);
+    ASSERT_EQ(animation->frames().size(), 3u);
+    const std::pair<int, int> kept[] = {{24, 16}, {14, 6}, {0, 0}};
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(animation->frames()[k].width(), kept[k].first) << k;
+        EXPECT_EQ(animation->frames()[k].height(), kept[k].second) << k;
+    }
+    EXPECT_TRUE(animation->hasFrames());
+    EXPECT_EQ(animation->frameStoreBytes(), 24u * 16 + 14 * 6 + 2 * 4);
+
+    auto onCanvas = [](int x, int y, COLORREF colour) {
+        return x < 24 && y < 16 ? colour : kMagenta;
+    };
+    animation->PaintGif(1);
+    expectSurface([&](int x, int y) { return onCanvas(x, y, x >= 10 && y >= 10 ? kGreen : kRed); });
+    animation->PaintGif(2);  // nothing of it is visible; its disposal still clears the canvas
+    expectSurface([&](int x, int y) { return onCanvas(x, y, kBackground); });
+}
+
+TEST_F(GifAnimationTest, AProcessKilledDuringALoadLeavesNoFrameFile) {
+    const std::string path = writeGif("three.gif", kThreeFrames);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The child loads until the loader has the first frame file, says so and waits to be
+        // killed; it never returns into the test.
+        ::close(ready[0]);
+        animation->setPictureLoader([&](const std::string&) -> Picture {
+            const char byte = 1;
+            if (::write(ready[1], &byte, 1) != 1) {
+                ::_exit(3);
+            }
+            for (;;) {
+                ::pause();
+            }
+        });
+        animation->setStrGifFileName(path);
+        try {
+            animation->ReadGifFrames();
+        } catch (const Error&) {
+            ::_exit(2);
+        }
+        ::_exit(1);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    const ssize_t got = ::read(ready[0], &byte, 1);
+    ::close(ready[0]);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_EQ(got, 1) << "the child reached no frame file";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_TRUE(tmpFolder.entries().empty()) << *tmpFolder.entries().begin();
 }
 
 }  // namespace
