@@ -293,8 +293,8 @@ private:
 };
 
 // The upright pixels at 1/2^shift of the stored size in the display's colours: the one way every
-// set of a JPEG's pixels is made.
-// The segments are read before the decode, which frees them.
+// set of a JPEG's pixels is made. The profile is read before the decode, whose end frees the saved
+// segments.
 Image displayPixels(Decompressor& decompressor, int shift, int orientation) {
     const std::string profile = decompressor.iccProfile();
     const PixelLayout layout = decompressor.layout();
