@@ -16,7 +16,9 @@
 // Usage:
 //   bench_picture_display_click [--jpeg=FILE ...] [benchmark flags]
 //       Benchmarks each FILE; without --jpeg, makes a 12 MP and a 24 MP JPEG in a temporary
-//       folder first.
+//       folder first. Each FILE is benchmarked again as a copy with a camera's colour profile
+//       (Adobe RGB) embedded ("/CameraProfile"), all copies in one temporary folder: the profile's
+//       transform against the same click without one.
 //   bench_picture_display_click --click-once=FILE
 //       Starts the program in FILE's folder, clicks FILE once, prints the labels and exits: for
 //       timing a whole process and for its peak memory with /usr/bin/time -v.
@@ -47,6 +49,7 @@
 #include "app/form1.h"
 #include "app/program.h"
 #include "bench_pictures.h"
+#include "camera_profile.h"
 #include "headless/headless_host.h"
 #include "win/browse_ahead.h"
 
@@ -217,8 +220,20 @@ int main(int argc, char** argv) {
         files = {makeJpeg(generated, 4000, 3000), makeJpeg(generated, 6000, 4000)};
     }
 
-    for (const std::string& path : files) {
-        const std::string name = megapixelName(path);
+    // The same pictures with the camera's profile embedded, under the same names in a folder of
+    // their own.
+    const fs::path profiled = makeTempFolder();
+    const std::string profile = plivora::bench::cameraProfile();
+    const std::size_t plainCount = files.size();
+    for (std::size_t i = 0; i < plainCount; ++i) {
+        const std::string copy = (profiled / fs::path(files[i]).filename()).string();
+        plivora::bench::writeWithProfile(files[i], copy, profile);
+        files.push_back(copy);
+    }
+
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string& path = files[i];
+        const std::string name = megapixelName(path) + (i >= plainCount ? "/CameraProfile" : "");
         benchmark::RegisterBenchmark(("File1_Click/" + name).c_str(), fileClick, path)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
@@ -239,9 +254,10 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&restCount, rest.data());
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    std::error_code ignored;
     if (!generated.empty()) {
-        std::error_code ignored;
         fs::remove_all(generated, ignored);
     }
+    fs::remove_all(profiled, ignored);
     return 0;
 }

@@ -21,7 +21,10 @@
 // Usage:
 //   bench_thumbnail_page [--folder=DIR] [benchmark flags]
 //       DIR holds the pictures (only they: every file in it is listed). Without --folder, 60
-//       JPEGs of 4000 x 3000 pixels are made in a temporary folder first.
+//       JPEGs of 4000 x 3000 pixels are made in a temporary folder first. Every benchmark runs
+//       again ("/CameraProfile") on copies of the pictures with a camera's colour profile (Adobe
+//       RGB) embedded, in a temporary folder: the profile's transform against the same page
+//       without one.
 //   bench_thumbnail_page --page-once=DIR [--ahead] [--cache=CACHE]
 //       Starts the program in DIR, builds the first page once (decoding ahead with --ahead,
 //       through the thumbnail cache in the folder CACHE with --cache), prints the page's time and
@@ -48,6 +51,7 @@
 
 #include "app/form1.h"
 #include "app/program.h"
+#include "camera_profile.h"
 #include "headless/headless_host.h"
 #include "thumbs/form2.h"
 #include "win/error.h"
@@ -328,6 +332,9 @@ int main(int argc, char** argv) {
         folder = generated.string();
     }
     const std::vector<std::string> files = filesIn(folder);
+    const fs::path profiled = makeTempFolder();
+    const std::string profile = plivora::bench::cameraProfile();
+    std::vector<std::string> profiledFiles;
     for (const std::string& path : files) {
         try {
             plivora::LoadPicture(path);
@@ -335,6 +342,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s does not load: error %d\n", path.c_str(), error.number());
             return 1;
         }
+        profiledFiles.push_back((profiled / fs::path(path).filename()).string());
+        plivora::bench::writeWithProfile(path, profiledFiles.back(), profile);
     }
 
     const struct {
@@ -345,26 +354,36 @@ int main(int argc, char** argv) {
                  {"ViewAll/DecodeAhead", true, Cache::None},
                  {"ViewAll/DecodeAheadColdCache", true, Cache::Cold},
                  {"ViewAll/DecodeAheadWarmCache", true, Cache::Warm}};
-    for (const auto& page : pages) {
-        benchmark::RegisterBenchmark(page.name, viewAll, folder, page.background, page.cache)
+    const struct {
+        const char* suffix;
+        std::string folder;
+        const std::vector<std::string>& files;
+    } variants[] = {{"", folder, files}, {"/CameraProfile", profiled.string(), profiledFiles}};
+    for (const auto& variant : variants) {
+        for (const auto& page : pages) {
+            benchmark::RegisterBenchmark((page.name + std::string(variant.suffix)).c_str(), viewAll,
+                                         variant.folder, page.background, page.cache)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime()
+                ->MeasureProcessCPUTime()
+                ->MinTime(3.0);
+        }
+        benchmark::RegisterBenchmark(("LoadPicture" + std::string(variant.suffix)).c_str(),
+                                     loadPicture, variant.files)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->MeasureProcessCPUTime()
             ->MinTime(3.0);
     }
-    benchmark::RegisterBenchmark("LoadPicture", loadPicture, files)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->MeasureProcessCPUTime()
-        ->MinTime(3.0);
 
     int restCount = static_cast<int>(rest.size());
     benchmark::Initialize(&restCount, rest.data());
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    std::error_code ignored;
     if (!generated.empty()) {
-        std::error_code ignored;
         fs::remove_all(generated, ignored);
     }
+    fs::remove_all(profiled, ignored);
     return 0;
 }

@@ -1,6 +1,7 @@
 # The Debian package of the program, built with `cpack -G DEB` from a configured build (see
 # scripts/package.sh). dpkg-shlibdeps reads the libraries the program links against and names
-# their packages as dependencies, so apt brings Qt, giflib and libjpeg onto a machine that has none of them.
+# their packages as dependencies, so apt brings Qt, giflib, libjpeg and Little CMS onto a machine
+# that has none of them.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME plivora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

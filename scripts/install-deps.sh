@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgif-dev libjpeg-dev libxcb1-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libgif-dev libjpeg-dev liblcms2-dev libxcb1-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool wmctrl x11-utils imagemagick xclip
   fonts-dejavu-core
   dpkg-dev desktop-file-utils appstream shared-mime-info

@@ -1,8 +1,11 @@
 #include "qt/qt_host.h"
 
+#include <cstdlib>
 #include <functional>
+#include <string>
 #include <utility>
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QLoggingCategory>
@@ -14,6 +17,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <xcb/xcb.h>
+
 #include "forms/form.h"
 #include "forms/menu.h"
 #include "forms/timer_control.h"
@@ -21,6 +26,7 @@
 #include "qt/clipboard_data.h"
 #include "qt/conversions.h"
 #include "qt/form_view.h"
+#include "win/color_management.h"
 #include "win/error.h"
 #include "win/file_system.h"
 #include "win/picture.h"
@@ -102,6 +108,40 @@ private:
     std::function<void()> m_changed;
 };
 
+// The ICC profile a colour daemon publishes for the display: the _ICC_PROFILE property of the
+// root window of the X screen. Empty on another platform, or when no daemon set one: the display
+// is then taken as sRGB.
+std::string displayIccProfile() {
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection) {
+        return std::string();
+    }
+    static constexpr char kName[] = "_ICC_PROFILE";
+    // Only an atom that exists: no atom, no property.
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 1, sizeof kName - 1, kName), nullptr);
+    const xcb_atom_t name = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(atom);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    if (name == XCB_ATOM_NONE || !screen) {
+        return std::string();
+    }
+    // The length is counted in 32-bit units; a profile beyond 64 MB is no display's.
+    xcb_get_property_reply_t* property =
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, 0, screen->root, name,
+                                                XCB_GET_PROPERTY_TYPE_ANY, 0, (64u << 20) / 4),
+                               nullptr);
+    std::string profile;
+    if (property && property->format == 8) {
+        profile.assign(static_cast<const char*>(xcb_get_property_value(property)),
+                       static_cast<std::size_t>(xcb_get_property_value_length(property)));
+    }
+    std::free(property);
+    return profile;
+}
+
 // Frames are remembered per border style: windows of one style get the same decoration.
 int frameKind(const Form& form) {
     return static_cast<int>(form.borderStyle());
@@ -113,6 +153,10 @@ QtHost::QtHost() {
     // Closing the main window ends the program through quit(); a window that merely closes (the
     // thumbnail window hides) must not end it, even when it was the last one on screen.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Pictures are shown in the display's colours from the first one on. A profile the colour
+    // engine cannot use leaves the display taken as sRGB, which is how every display without a
+    // colour daemon is shown: nothing the user need hear of.
+    setDisplayProfile(displayIccProfile());
     fillSystemColors();
     m_paletteWatch = std::make_unique<PaletteWatch>([this] { fillSystemColors(); });
     m_activeWatch = QObject::connect(

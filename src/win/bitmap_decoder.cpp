@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "win/error.h"
@@ -20,6 +21,9 @@ constexpr std::uint32_t kRle8 = 1;
 constexpr std::uint32_t kRle4 = 2;
 constexpr std::uint32_t kBitFields = 3;
 constexpr std::uint32_t kAlphaBitFields = 6;
+
+// The colour space type of a V4 or V5 header that says a profile follows in the file.
+constexpr std::uint32_t kProfileEmbedded = 0x4D424544;  // 'MBED'
 
 [[noreturn]] void invalid() {
     throw Error(ErrorNumber::InvalidPicture);
@@ -147,6 +151,9 @@ struct Dib {
     // Every index a byte can hold; those past the file's palette are opaque black.
     std::array<std::uint32_t, 256> palette{};
     std::uint64_t pixelOffset = 0;  // where the rows (or the RLE stream) begin
+    // A V5 header's embedded ICC profile, from the file's start; size 0 when there is none.
+    std::uint64_t profileOffset = 0;
+    std::uint64_t profileSize = 0;
 
     std::uint64_t rowBytes() const {
         return (std::uint64_t(width) * std::uint64_t(bitsPerPixel) + 31) / 32 * 4;
@@ -279,6 +286,12 @@ Dib readDib(ByteReader& reader, std::uint64_t at, DibKind kind, std::uint64_t fi
     }
     next += paletteCount * paletteEntryBytes;
 
+    // The profile's offset counts from the start of the info header.
+    if (headerSize >= 124 && u32(h + 56) == kProfileEmbedded) {
+        dib.profileOffset = at + u32(h + 112);
+        dib.profileSize = u32(h + 116);
+    }
+
     // A file's data offset wins unless it points into the headers, where it cannot be meant.
     dib.pixelOffset =
         kind == DibKind::File && fileDataOffset >= at + headerSize ? fileDataOffset : next;
@@ -406,6 +419,21 @@ void readRle(ByteReader& reader, const Dib& dib, Image& image) {
     }
 }
 
+// The embedded profile's bytes; empty when there is none or it lies past the file's end (the
+// picture is then shown as sRGB, as one without a profile).
+std::string readProfile(ByteReader& reader, const Dib& dib) {
+    const std::uint64_t fileEnd = reader.size();
+    if (dib.profileSize == 0 || dib.profileOffset > fileEnd ||
+        dib.profileSize > fileEnd - dib.profileOffset) {
+        return std::string();
+    }
+    std::string profile(static_cast<std::size_t>(dib.profileSize), '\0');
+    if (readAt(reader, dib.profileOffset, profile.data(), profile.size()) != profile.size()) {
+        return std::string();
+    }
+    return profile;
+}
+
 // Decodes the rows of `dib` whose data must lie within `dataEnd`.
 Image decodePixels(ByteReader& reader, const Dib& dib, std::uint64_t dataEnd) {
     const bool rle = dib.compression == kRle8 || dib.compression == kRle4;
@@ -425,14 +453,18 @@ Image decodePixels(ByteReader& reader, const Dib& dib, std::uint64_t dataEnd) {
 
 }  // namespace
 
-Image decodeBitmapFile(ByteReader& reader) {
+Image decodeBitmapFile(ByteReader& reader, std::string* iccProfile) {
     unsigned char head[kFileHeaderBytes] = {};
     readExactlyAt(reader, 0, head, sizeof head);
     if (head[0] != 'B' || head[1] != 'M') {
         invalid();
     }
     const Dib dib = readDib(reader, kFileHeaderBytes, DibKind::File, u32(head + 10));
-    return decodePixels(reader, dib, reader.size());
+    Image image = decodePixels(reader, dib, reader.size());
+    if (iccProfile) {
+        *iccProfile = readProfile(reader, dib);
+    }
+    return image;
 }
 
 IconEntry chooseIconEntry(ByteReader& reader) {
@@ -492,13 +524,16 @@ IconEntry chooseIconEntry(ByteReader& reader) {
     return best;
 }
 
-Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry) {
+Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry, std::string* iccProfile) {
     const Dib dib = readDib(reader, entry.offset, DibKind::IconEntry, 0);
     if (dib.compression == kRle8 || dib.compression == kRle4) {
         invalid();  // an icon's mask rows follow its colour rows, which RLE leaves unplaced
     }
     const std::uint64_t fileEnd = reader.size();
     Image image = decodePixels(reader, dib, fileEnd);
+    if (iccProfile) {
+        *iccProfile = readProfile(reader, dib);
+    }
 
     const bool ownAlpha = dib.bitsPerPixel == 32 && dib.alpha.present();
     if (ownAlpha && std::any_of(image.pixels.begin(), image.pixels.end(),
@@ -512,10 +547,18 @@ Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry) {
     const std::uint64_t maskOffset = dib.pixelOffset + dib.rowBytes() * std::uint64_t(dib.height);
     const bool hasMask =
         maskOffset <= fileEnd && maskRowBytes <= (fileEnd - maskOffset) / std::uint64_t(dib.height);
+    // A profile where the mask would stand means the entry was written without one: its bytes
+    // are no mask, and the pixels stay opaque.
+    const std::uint64_t maskEnd = maskOffset + maskRowBytes * std::uint64_t(dib.height);
+    const bool profileInMask = dib.profileSize != 0 && dib.profileOffset < maskEnd &&
+                               maskOffset < dib.profileOffset + dib.profileSize;
     if (ownAlpha) {
         for (std::uint32_t& argb : image.pixels) {
             argb |= 0xFF000000u;
         }
+    }
+    if (profileInMask) {
+        return image;
     }
     if (!hasMask) {
         if (!ownAlpha) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "win/image.h"
 
@@ -19,7 +20,10 @@ class ByteReader;
 // included) or ends before its last row (an RLE stream before its last row or end-of-bitmap
 // code); 7 when it is larger than kMaxPicturePixels. Both are told from the header before any
 // pixel memory is taken, except for an RLE stream's end.
-Image decodeBitmapFile(ByteReader& reader);
+//
+// When `iccProfile` is given, it receives the ICC profile a V5 header embeds (empty when there is
+// none, or when it lies past the file's end); the pixels are returned as stored.
+Image decodeBitmapFile(ByteReader& reader, std::string* iccProfile = nullptr);
 
 // One image of an icon or cursor file, as its directory places it.
 struct IconEntry {
@@ -38,7 +42,9 @@ IconEntry chooseIconEntry(ByteReader& reader);
 // the AND-mask rows, at the size its header gives. The AND mask makes pixels transparent in an
 // entry of up to 24 bits; a 32-bit entry has its own alpha, and its mask serves only when that
 // alpha is zero everywhere (it was never written). Errors as decodeBitmapFile; an entry of up to
-// 24 bits without its mask rows is cut short.
-Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry);
+// 24 bits without its mask rows is cut short. An entry whose V5 header embeds a profile where the
+// mask rows would stand has no mask (its pixels are opaque); `iccProfile` as for decodeBitmapFile.
+Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry,
+                       std::string* iccProfile = nullptr);
 
 }  // namespace plivora

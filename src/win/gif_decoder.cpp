@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "win/error.h"
@@ -159,7 +161,7 @@ Image decodeImage(GifFileType* gif, int transparentIndex) {
 
 }  // namespace
 
-Image decodeFirstGifImage(ByteReader& reader) {
+Image decodeFirstGifImage(ByteReader& reader, std::string* iccProfile) {
     GifSource source{reader};
     int openError = 0;
     GifHandle gif(DGifOpen(&source, readFromReader, &openError));
@@ -185,6 +187,12 @@ Image decodeFirstGifImage(ByteReader& reader) {
                 if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) {
                     fail(gif->Error);
                 }
+                // The ICC application extension: its data blocks hold the profile.
+                const bool profile = code == APPLICATION_EXT_FUNC_CODE && block && block[0] == 11 &&
+                                     std::memcmp(block + 1, "ICCRGBG1012", 11) == 0 && iccProfile;
+                if (profile) {
+                    iccProfile->clear();
+                }
                 if (code == GRAPHICS_EXT_FUNC_CODE && block) {
                     // A control block of the wrong length is ignored, as if it were absent.
                     GraphicsControlBlock control;
@@ -199,6 +207,9 @@ Image decodeFirstGifImage(ByteReader& reader) {
                 while (block) {
                     if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) {
                         fail(gif->Error);
+                    }
+                    if (profile && block) {
+                        iccProfile->append(reinterpret_cast<const char*>(block + 1), block[0]);
                     }
                 }
                 break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "win/image.h"
 
 namespace plivora {
@@ -17,6 +19,9 @@ class ByteReader;
 // first image, or ends before that image's pixels are complete (told from the descriptor, before
 // any pixel memory is taken, when the rest of the stream is too short to encode that many pixels
 // at LZW's highest compression); 7 when the image is larger than kMaxPicturePixels.
-Image decodeFirstGifImage(ByteReader& reader);
+//
+// When `iccProfile` is given, it receives the ICC profile of an "ICCRGBG1012" application
+// extension before the image (empty when there is none); the pixels are the table's colours.
+Image decodeFirstGifImage(ByteReader& reader, std::string* iccProfile = nullptr);
 
 }  // namespace plivora

@@ -10,11 +10,14 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "win/color_management.h"
 #include "win/error.h"
 #include "win/image_scale.h"
 #include "win/picture_loader.h"
@@ -191,10 +194,39 @@ public:
     }
     int orientation() const { return exifOrientation(m_info); }
 
-    // Decodes the pixels at 1/2^shift of the stored size, as stored.
+    // The ICC profile of the APP2 "ICC_PROFILE" segments, its chunks joined in the order their
+    // sequence numbers give; empty when there is none or the chunks do not add up to one.
+    std::string iccProfile() {
+        JOCTET* data = nullptr;
+        unsigned int length = 0;
+        const bool read = guarded([&] {
+            if (!jpeg_read_icc_profile(&m_info, &data, &length)) {
+                length = 0;
+            }
+        });
+        std::string profile;
+        if (read && data) {
+            profile.assign(reinterpret_cast<const char*>(data), length);
+        }
+        std::free(data);
+        return profile;
+    }
+
+    bool cmyk() const {
+        return m_info.jpeg_color_space == JCS_CMYK || m_info.jpeg_color_space == JCS_YCCK;
+    }
+    // How decode() lays out the pixels: CMYK as stored, which is inverted when Adobe's segment
+    // names the file's colours (Adobe's writers store it so, and the libraries that write the
+    // segment follow them).
+    PixelLayout layout() const {
+        return !cmyk()                   ? PixelLayout::Rgb
+               : m_info.saw_Adobe_marker ? PixelLayout::InvertedCmyk
+                                         : PixelLayout::Cmyk;
+    }
+
+    // Decodes the pixels at 1/2^shift of the stored size, as stored, laid out as layout() says.
     Image decode(int shift) {
-        const bool cmyk =
-            m_info.jpeg_color_space == JCS_CMYK || m_info.jpeg_color_space == JCS_YCCK;
+        const bool cmyk = this->cmyk();
         // BGRA bytes are Image's 0xAARRGGBB words on a little-endian machine, alpha 0xFF.
         m_info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
         m_info.scale_num = 1;
@@ -203,7 +235,6 @@ public:
             invalid();
         }
         Image image(static_cast<int>(m_info.output_width), static_cast<int>(m_info.output_height));
-        std::vector<JSAMPLE> cmykRow(cmyk ? static_cast<std::size_t>(image.width) * 4 : 0);
         const bool decoded = guarded([&] {
             jpeg_start_decompress(&m_info);
             if (m_info.output_width != static_cast<JDIMENSION>(image.width) ||
@@ -214,17 +245,8 @@ public:
             while (m_info.output_scanline < m_info.output_height) {
                 std::uint32_t* row = image.pixels.data() +
                                      std::size_t(m_info.output_scanline) * std::size_t(image.width);
-                JSAMPROW target = cmyk ? cmykRow.data() : reinterpret_cast<JSAMPROW>(row);
+                JSAMPROW target = reinterpret_cast<JSAMPROW>(row);
                 jpeg_read_scanlines(&m_info, &target, 1);
-                if (cmyk) {
-                    // Adobe's writers store CMYK inverted, as nearly every CMYK JPEG is.
-                    for (int x = 0; x < image.width; ++x) {
-                        const JSAMPLE* p = target + 4 * x;
-                        const unsigned k = p[3];
-                        row[x] = 0xFF000000u | ((p[0] * k / 255) << 16) | ((p[1] * k / 255) << 8) |
-                                 (p[2] * k / 255);
-                    }
-                }
             }
             jpeg_finish_decompress(&m_info);
         });
@@ -246,6 +268,7 @@ private:
         m_info.src = &m_source.base;
         if (!guarded([this] {
                 jpeg_save_markers(&m_info, JPEG_APP0 + 1, 0xFFFF);
+                jpeg_save_markers(&m_info, JPEG_APP0 + 2, 0xFFFF);
                 jpeg_read_header(&m_info, TRUE);
             })) {
             invalid();
@@ -268,6 +291,17 @@ private:
     Source m_source{};
     jpeg_decompress_struct m_info{};
 };
+
+// The upright pixels at 1/2^shift of the stored size in the display's colours: the one way every
+// set of a JPEG's pixels is made. The profile is read before the decode, whose end frees the saved
+// segments.
+Image displayPixels(Decompressor& decompressor, int shift, int orientation) {
+    const std::string profile = decompressor.iccProfile();
+    const PixelLayout layout = decompressor.layout();
+    Image image = decompressor.decode(shift);
+    toDisplayColors(image, profile, layout);
+    return upright(std::move(image), orientation);
+}
 
 // How many halvings (0 to 3, libjpeg's 1/2, 1/4 and 1/8) the load-time decode of a picture of
 // this size takes while its longer side stays at least kReducedMinLongSidePx.
@@ -317,7 +351,7 @@ private:
             if (size.width != m_stored.width || size.height != m_stored.height) {
                 throw Error(ErrorNumber::InvalidPicture);
             }
-            return upright(decompressor.decode(0), m_orientation);
+            return displayPixels(decompressor, 0, m_orientation);
         } catch (const Error&) {
             // The file vanished, changed, or no longer decodes.
         } catch (const std::bad_alloc&) {
@@ -345,7 +379,7 @@ std::shared_ptr<PictureSource> decodeJpeg(const PictureInput& input) {
     const Size stored = decompressor.stored();
     const int orientation = decompressor.orientation();
     const int shift = reductionShift(stored);
-    Image pixels = upright(decompressor.decode(shift), orientation);
+    Image pixels = displayPixels(decompressor, shift, orientation);
     if (shift > 0) {
         return std::make_shared<JpegPictureSource>(input, stored, orientation, std::move(pixels),
                                                    Image());

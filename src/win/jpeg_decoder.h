@@ -20,7 +20,9 @@ inline constexpr int kReducedMinLongSidePx = 256;
 // first asked for. Every other picture is decoded whole at once.
 //
 // An EXIF orientation (APP1, tag 0x0112) is applied: the picture's size and every set of its
-// pixels are upright, as a camera held sideways meant them.
+// pixels are upright, as a camera held sideways meant them. Every set of pixels is turned into the
+// display's colours (toDisplayColors) with the profile of the APP2 "ICC_PROFILE" segments; CMYK
+// pixels (inverted when Adobe's APP14 segment is present) become RGB.
 //
 // Throws Error 481 when the data cannot be decoded or ends early, 7 when the picture is larger
 // than kMaxPicturePixels, and the errors of PictureInput::open.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "win/bitmap_decoder.h"
+#include "win/color_management.h"
 #include "win/error.h"
 #include "win/gif_decoder.h"
 #include "win/jpeg_decoder.h"
@@ -17,19 +18,27 @@ namespace {
 
 enum class Origin { File, ProgramBytes };
 
+// Pixels decoded whole, in the display's colours: the ones of `profile`, or sRGB when it is empty.
+Picture displayPicture(Image image, const std::string& profile = std::string()) {
+    toDisplayColors(image, profile);
+    return Picture(std::move(image));
+}
+
 // An icon or cursor shows its chosen entry: a bitmap decoded here, or a PNG stream, which QtGui
 // decodes from the entry's bytes.
 Picture decodeIcon(const PictureInput& input) {
     const std::unique_ptr<ByteReader> reader = input.open();
     const IconEntry entry = chooseIconEntry(*reader);
     if (!entry.isPng) {
-        return Picture(decodeIconBitmap(*reader, entry));
+        std::string profile;
+        Image image = decodeIconBitmap(*reader, entry, &profile);
+        return displayPicture(std::move(image), profile);
     }
     std::string bytes(static_cast<std::size_t>(entry.size), '\0');
     if (!reader->seek(entry.offset) || reader->read(bytes.data(), bytes.size()) != bytes.size()) {
         throw Error(ErrorNumber::InvalidPicture);
     }
-    return Picture(decodePngWithQt(PictureInput::fromBytes(std::move(bytes))));
+    return displayPicture(decodePngWithQt(PictureInput::fromBytes(std::move(bytes))));
 }
 
 // The format comes from the data, never from the file name: a JPEG named .gif loads as the JPEG
@@ -39,20 +48,28 @@ Picture decode(const PictureInput& input, Origin origin) {
     try {
         const PictureFormat format = input.format();
         switch (format) {
-            case PictureFormat::Gif:
-                return Picture(decodeFirstGifImage(*input.open()));
+            case PictureFormat::Gif: {
+                std::string profile;
+                Image image = decodeFirstGifImage(*input.open(), &profile);
+                return displayPicture(std::move(image), profile);
+            }
             case PictureFormat::Png:
                 if (origin != Origin::ProgramBytes) {
                     break;
                 }
-                return Picture(decodePngWithQt(input));
+                return displayPicture(decodePngWithQt(input));
             case PictureFormat::Icon:
             case PictureFormat::Cursor:
                 checkIconDirectory(input);
                 return decodeIcon(input);
-            case PictureFormat::Bmp:
-                return Picture(decodeBitmapFile(*input.open()));
+            case PictureFormat::Bmp: {
+                std::string profile;
+                Image image = decodeBitmapFile(*input.open(), &profile);
+                return displayPicture(std::move(image), profile);
+            }
             case PictureFormat::Jpeg:
+                // A JPEG decodes its full pixels later; it turns each set into the display's
+                // colours itself.
                 return Picture(decodeJpeg(input));
             case PictureFormat::Unknown:
                 break;

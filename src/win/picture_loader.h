@@ -20,6 +20,10 @@ inline constexpr long long kMaxPicturePixels = 400LL * 1000 * 1000;
 // A large JPEG is decoded at load only at a reduced scale (see jpeg_decoder.h); its full
 // pixels are decoded from the file when first asked for, so the load still fails for a file that
 // cannot be decoded.
+//
+// Every set of pixels is in the display's colours (see color_management.h): a profile the file
+// embeds (JPEG APP2, a BMP's V5 header, a GIF's ICC application extension) is applied; a picture
+// without one is sRGB.
 Picture LoadPicture(const std::string& path);
 
 // Loads a picture from bytes in memory (the pictures compiled into the program). The same formats

@@ -25,6 +25,7 @@
 #include <optional>
 #include <utility>
 
+#include "win/color_management.h"
 #include "win/error.h"
 #include "win/file_system.h"
 #include "win/image_scale.h"
@@ -128,6 +129,7 @@ std::optional<Size> naturalSize(const QImage& entry) {
     return Size{static_cast<int>(*width), static_cast<int>(*height)};
 }
 
+// An entry's pixels, which are sRGB as the standard has them, in the display's colours.
 Image toImage(const QImage& decoded) {
     const QImage argb = decoded.convertToFormat(QImage::Format_ARGB32);
     if (argb.isNull()) {
@@ -138,6 +140,7 @@ Image toImage(const QImage& decoded) {
         std::memcpy(image.pixels.data() + static_cast<std::size_t>(y) * argb.width(),
                     argb.constScanLine(y), static_cast<std::size_t>(argb.width()) * 4);
     }
+    toDisplayColors(image, std::string());
     return image;
 }
 
@@ -366,7 +369,10 @@ QByteArray normalEntry(const Picture& picture, const std::string& path, const st
         width = std::max(1, fitted.width);
         height = std::max(1, fitted.height);
     }
-    const Image pixels = scaleImage(picture.imageForSize(width, height), width, height);
+    // The picture's pixels are in the display's colours; the entry is sRGB, as other programs
+    // read it.
+    Image pixels = scaleImage(picture.imageForSize(width, height), width, height);
+    displayToSrgb(pixels);
     TextKeys keys = {{"Thumb::URI", uri},
                      {"Thumb::MTime", std::to_string(stamp.mtimeSeconds)},
                      {"Thumb::Size", std::to_string(stamp.size)},

@@ -14,7 +14,8 @@ inline constexpr int kNormalThumbnailPx = 128;
 // it out and as file managers read and write it: under the cache folder, "normal/", "large/" and
 // "x-large/" hold PNG thumbnails of at most 128, 256 and 512 pixels named by the MD5 of the
 // original file's URI, with the file's URI and modification time in PNG text keys; "fail/plivora/"
-// remembers the files this program could not load.
+// remembers the files this program could not load. Entries hold sRGB pixels, as the standard asks;
+// a picture taken from one is turned into the display's colours as a decoded one is.
 //
 // The thumbnail window takes its pictures through the cache. A picture with a valid thumbnail
 // comes from the cache without being decoded; a picture that had to be decoded leaves its
