@@ -62,6 +62,7 @@ FormView::FormView(Form& form, QtHost& host)
         ensureChildView(*control);
     }
     restack();
+    applyTabOrder();
     applyAppearance();
     applyContent();
     applyGeometry();
@@ -124,6 +125,7 @@ void FormView::controlChanged(ViewChange change) {
             applyContent();
             break;
         case ViewChange::Appearance:
+            applyTabOrder();
             applyAppearance();
             break;
         case ViewChange::ZOrder:
@@ -161,6 +163,39 @@ void FormView::restack() {
     });
     for (ChildView* child : order) {
         child->widget()->raise();
+    }
+}
+
+void FormView::applyTabOrder() {
+    QWidget* previous = nullptr;
+    for (Control* control : form()->tabOrder()) {
+        auto it = m_childByControl.find(control);
+        if (it == m_childByControl.end() || it->second == nullptr) {
+            continue;
+        }
+        QWidget* widget = it->second->widget();
+        // A control the form lists takes the focus from Tab and from a click, whatever its kind
+        // (the logo that opens the About box is a picture box).
+        widget->setFocusPolicy(Qt::StrongFocus);
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, widget);
+        }
+        previous = widget;
+    }
+}
+
+void FormView::focusFirstInTabOrder() {
+    for (Control* control : form()->tabOrder()) {
+        auto it = m_childByControl.find(control);
+        if (it == m_childByControl.end() || it->second == nullptr) {
+            continue;
+        }
+        QWidget* widget = it->second->widget();
+        if (widget->isVisibleTo(this) && widget->isEnabled()) {
+            // The window's focus child: it has the keyboard as soon as the window is active.
+            widget->setFocus(Qt::OtherFocusReason);
+            return;
+        }
     }
 }
 
@@ -227,6 +262,7 @@ void FormView::applyVisibility() {
     }
     if (!m_everShown) {
         m_everShown = true;
+        focusFirstInTabOrder();
         if (model.isCentred()) {
             const PixelRect area = host().workArea();
             const QRect outer = formOuterPixelRect(model);

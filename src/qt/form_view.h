@@ -53,6 +53,8 @@ private:
     void applyVisibility();
     void applyContent();
     void applyAppearance();
+    void applyTabOrder();
+    void focusFirstInTabOrder();
     void layoutChildren();
     void syncGeometryFromWindow();
 
