@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -255,6 +256,10 @@ TEST_F(MainWindowTest, KeysThatArriveWhileAPictureIsShownMoveOnFromTheLastOne) {
 // walks every command; Enter and Space press the focused button, and the logo opens the About box.
 TEST_F(MainWindowTest, TheKeyboardDrivesTheWindowFromTheStart) {
     EXPECT_EQ(window()->focusWidget(), fileList());
+    // The window becomes active and the list takes the keyboard: the first Down chooses the
+    // first file.
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(fileList(), &focusIn);
     QTest::keyClick(fileList(), Qt::Key_Down);
     QCoreApplication::processEvents();
     EXPECT_EQ(form1().File1.listIndex(), 0);
