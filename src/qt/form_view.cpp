@@ -166,14 +166,20 @@ void FormView::restack() {
     }
 }
 
+std::vector<QWidget*> FormView::tabOrderWidgets() const {
+    std::vector<QWidget*> widgets;
+    for (Control* control : form()->tabOrder()) {
+        if (auto it = m_childByControl.find(control);
+            it != m_childByControl.end() && it->second != nullptr) {
+            widgets.push_back(it->second->widget());
+        }
+    }
+    return widgets;
+}
+
 void FormView::applyTabOrder() {
     QWidget* previous = nullptr;
-    for (Control* control : form()->tabOrder()) {
-        auto it = m_childByControl.find(control);
-        if (it == m_childByControl.end() || it->second == nullptr) {
-            continue;
-        }
-        QWidget* widget = it->second->widget();
+    for (QWidget* widget : tabOrderWidgets()) {
         // A control the form lists takes the focus from Tab and from a click, whatever its kind
         // (the logo that opens the About box is a picture box).
         widget->setFocusPolicy(Qt::StrongFocus);
@@ -185,12 +191,7 @@ void FormView::applyTabOrder() {
 }
 
 void FormView::focusFirstInTabOrder() {
-    for (Control* control : form()->tabOrder()) {
-        auto it = m_childByControl.find(control);
-        if (it == m_childByControl.end() || it->second == nullptr) {
-            continue;
-        }
-        QWidget* widget = it->second->widget();
+    for (QWidget* widget : tabOrderWidgets()) {
         if (widget->isVisibleTo(this) && widget->isEnabled()) {
             // The window's focus child: it has the keyboard as soon as the window is active.
             widget->setFocus(Qt::OtherFocusReason);
