@@ -35,8 +35,12 @@ void nameAndOrderControls(Form1& f) {
     f.imgQel.setAccessibleName("About");
     f.cmdStick.setAccessibleName("Always on top");
     f.cmdPlayGif.setAccessibleName("Play animation");
+    f.cmdPlayGif.setFaceName(f.imgPlayPoint.picture(), "Play animation");
+    f.cmdPlayGif.setFaceName(f.imgStopPoint.picture(), "Stop animation");
     f.AnimatedGifCtl1.setAccessibleName("Animation");
     f.cmdShowAni.setAccessibleName("Show animation");
+    f.cmdShowAni.setFaceName(f.imgShowAniGif.picture(), "Show animation");
+    f.cmdShowAni.setFaceName(f.imgHideAniGif.picture(), "Hide animation");
     f.cmdViewAll.setAccessibleName("View All");
     f.cmdTiny.setAccessibleName("Tiny (floating panel)");
     f.cmdShape.setAccessibleName("Shape (horizontal or vertical)");

@@ -86,6 +86,11 @@ void Form2::LetPathFile(const std::string& sPathFile) {
 
 void Form2::Form_Load() {
     Form1& main = m_program.form1();
+    // The two picture buttons wear the main window's faces, and are named after the face shown.
+    cmdShowAniGif.setFaceName(main.imgShowAniGif.picture(), "Show animation");
+    cmdShowAniGif.setFaceName(main.imgHideAniGif.picture(), "Hide animation");
+    cmdAnimatedGif.setFaceName(main.imgPlayPoint.picture(), "Play animation");
+    cmdAnimatedGif.setFaceName(main.imgStopPoint.picture(), "Stop animation");
     cmdShowAniGif.setPicture(main.imgShowAniGif.picture());
     cmdAnimatedGif.setPicture(main.imgPlayPoint.picture());
     m_program.intPageShown = 0;

@@ -306,6 +306,11 @@ TEST_F(MainWindowTest, EveryControlOnShowHasAnAccessibleName) {
     EXPECT_EQ(host->widgetOf(form1().imgShow)->accessibleName(), QStringLiteral("b.gif, 1 x 1"));
     EXPECT_EQ(host->widgetOf(form1().cmdPlayGif)->accessibleName(),
               QStringLiteral("Play animation"));
+    // A picture button is named after the face it shows.
+    form1().cmdShowAni.raiseClick();
+    form1().cmdShowAni.raiseClick();
+    EXPECT_EQ(host->widgetOf(form1().cmdShowAni)->accessibleName(),
+              QStringLiteral("Hide animation"));
     EXPECT_EQ(host->widgetOf(form1().cmdStick)->accessibleDescription(),
               QStringLiteral("Always show panel on top or in normal"));
     EXPECT_EQ(host->widgetOf(form1().lblDimension)->accessibleDescription(),
