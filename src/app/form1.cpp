@@ -23,11 +23,51 @@
 
 namespace plivora {
 
+namespace {
+
+// What assistive technology calls each control (a captioned button by its caption, which voice
+// control users say, and what it does where the caption is short of it), and the order Tab walks:
+// the lists first, from the one used most to the one used least (the file list has the keyboard
+// when the window first shows, so the arrow keys browse at once), then the buttons row by row as
+// they stand, then the logo that opens the About box.
+void nameAndOrderControls(Form1& f) {
+    f.picTitleStick.setAccessibleName("Always on top");
+    f.imgQel.setAccessibleName("About");
+    f.cmdStick.setAccessibleName("Always on top");
+    f.cmdPlayGif.setAccessibleName("Play animation");
+    f.cmdPlayGif.setFaceName(f.imgPlayPoint.picture(), "Play animation");
+    f.cmdPlayGif.setFaceName(f.imgStopPoint.picture(), "Stop animation");
+    f.AnimatedGifCtl1.setAccessibleName("Animation");
+    f.cmdShowAni.setAccessibleName("Show animation");
+    f.cmdShowAni.setFaceName(f.imgShowAniGif.picture(), "Show animation");
+    f.cmdShowAni.setFaceName(f.imgHideAniGif.picture(), "Hide animation");
+    f.cmdViewAll.setAccessibleName("View All");
+    f.cmdTiny.setAccessibleName("Tiny (floating panel)");
+    f.cmdShape.setAccessibleName("Shape (horizontal or vertical)");
+    f.cmdBackgroundColor.setAccessibleName("B Color (background colour)");
+    f.Frame1.setAccessibleName("Picture information");
+    f.lblFileSize.setAccessibleName("File size");
+    f.lblRatio.setAccessibleName("Scale");
+    f.lblDimension.setAccessibleName("Picture size");
+    f.cmdRealSize.setAccessibleName("Real D (real size)");
+    f.File1.setAccessibleName("Files");
+    f.Dir1.setAccessibleName("Folders");
+    f.Drive1.setAccessibleName("Drives");
+    f.lblErrorMessage.setAccessibleName("Error");
+    f.imgShow.setAccessibleName("No picture");
+    f.setTabOrder({&f.File1, &f.Dir1, &f.Drive1, &f.cmdShape, &f.cmdTiny, &f.cmdBackgroundColor,
+                   &f.cmdShowAni, &f.cmdStick, &f.cmdRealSize, &f.cmdViewAll, &f.cmdPlayGif,
+                   &f.imgQel});
+}
+
+}  // namespace
+
 Form1::Form1(Program& program)
     : Form(program.host(), "Form1"),
       m_program(program),
       m_browseAhead(std::make_unique<BrowseAhead>(LoadPicture)) {
     placeControls();
+    nameAndOrderControls(*this);
     // The lists start on the program's current folder. A folder that cannot be shown leaves them
     // on the process's own current folder.
     const std::string start = program.paths().currentFolder;

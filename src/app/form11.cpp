@@ -25,6 +25,10 @@ Form11::Form11(Program& program) : Form(program.host(), "Form11"), m_program(pro
     Label1.move(720, 240, 2532, 972);
     Label1.setBackColor(rgb(192, 192, 192));
     Label1.setForeColor(kWindowText);
+    cmdOk.setAccessibleName("OK");
+    imgWarningMessage.setAccessibleName("Warning");
+    Label1.setAccessibleName("Message");
+    setTabOrder({&cmdOk});
     cmdOk.Click = [this] { cmdOk_Click(); };
 }
 

@@ -18,6 +18,11 @@ std::string pixelDimensions(const ImageControl& shadow) {
     return pixelSizeText(shadow.picture().width(), shadow.picture().height());
 }
 
+// The picture area's accessible name: the file on show and its size ("tall.jpg, 300 x 900").
+std::string pictureAreaName(const std::string& name, const ImageControl& shadow) {
+    return name + ", " + pixelDimensions(shadow);
+}
+
 }  // namespace
 
 void Form1::File1_Click() {
@@ -56,6 +61,7 @@ void Form1::showListFile(const std::string& folder, const std::string& name) {
         imgShow.setStretch(false);
         lblErrorMessage.setCaption("Unidentified ''" + sFileName + "''");
         imgShow.setPicture(thumbnails.imgErrorPicture.picture());
+        imgShow.setAccessibleName(lblErrorMessage.caption());
         lblErrorMessage.setVisible(true);
         // No frame of the previous animation stays over the placeholder.
         AnimatedGifCtl1.ClearGif();
@@ -72,6 +78,7 @@ void Form1::showListFile(const std::string& folder, const std::string& name) {
     }
     errors.run([&] { thumbnails.LetPathFile(fullName); });
     errors.run([&] { FitToArea(); });
+    imgShow.setAccessibleName(pictureAreaName(sFileName, thumbnails.imgShadow));
     errors.run([&] { lblDimension.setCaption(pixelDimensions(thumbnails.imgShadow)); });
     errors.run([&] {
         lblFileSize.setCaption(
@@ -127,6 +134,7 @@ bool Form1::ShowDroppedPicture(const std::string& p, const std::string& name) {
     }
     errors.run([&] { thumbnails.LetPathFile(p); });
     errors.run([&] { FitToArea(); });
+    imgShow.setAccessibleName(pictureAreaName(name, thumbnails.imgShadow));
     errors.run([&] { lblDimension.setCaption(pixelDimensions(thumbnails.imgShadow)); });
     errors.run([&] {
         lblFileSize.setCaption(

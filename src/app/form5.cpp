@@ -24,6 +24,12 @@ Form5::Form5(Program& program) : Form(program.host(), "Form5") {
     Label3.setCaption("A small, fast picture viewer.");
     imgMyName.move(1200, 240, 2136, 852);
     imgMyName.setPicture(resourcePicture("my_name.gif"));
+    Frame1.setAccessibleName("About Plivora");
+    cmdOk.setAccessibleName("OK");
+    imgFlowerIcon.setAccessibleName("Flower");
+    Label3.setAccessibleName("About");
+    imgMyName.setAccessibleName("Plivora Image Viewer");
+    setTabOrder({&cmdOk});
     cmdOk.Click = [this] { cmdOk_Click(); };
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "forms/control.h"
 #include "win/picture.h"
@@ -21,7 +23,20 @@ public:
     const Picture& picture() const { return m_picture; }
     void setPicture(const Picture& picture) {
         m_picture = picture;
+        for (const auto& [face, name] : m_faceNames) {
+            if (face == picture) {
+                setAccessibleName(name);
+            }
+        }
         notify(ViewChange::Content);
+    }
+    // A picture face that says what the button does (play, stop) to the eye; the button takes the
+    // face's name as its accessible name whenever it shows that face.
+    void setFaceName(const Picture& face, const std::string& name) {
+        m_faceNames.emplace_back(face, name);
+        if (face == m_picture) {
+            setAccessibleName(name);
+        }
     }
     bool isGraphical() const { return m_graphical; }
     void setGraphical(bool graphical) { m_graphical = graphical; }
@@ -34,6 +49,7 @@ public:
 private:
     std::string m_caption;
     Picture m_picture;
+    std::vector<std::pair<Picture, std::string>> m_faceNames;
     bool m_graphical = false;
     bool m_default = false;
     bool m_cancel = false;

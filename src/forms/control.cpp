@@ -91,6 +91,14 @@ void Control::setToolTipText(const std::string& text) {
     notify(ViewChange::Appearance);
 }
 
+void Control::setAccessibleName(const std::string& name) {
+    if (name == m_accessibleName) {
+        return;
+    }
+    m_accessibleName = name;
+    notify(ViewChange::Appearance);
+}
+
 void Control::zOrderFront() {
     m_zRank = m_form != nullptr ? m_form->nextZRank() : m_zRank + 1;
     notify(ViewChange::ZOrder);

@@ -83,6 +83,11 @@ public:
     void setFont(const Font& font);
     const std::string& toolTipText() const { return m_toolTipText; }
     void setToolTipText(const std::string& text);
+    // The name assistive technology gives the control: what a button does (a picture face says it
+    // to the eye only), what a list holds, a label's role, what a picture shows. The tooltip, where
+    // there is one, is its description; a label's description is the text it shows.
+    const std::string& accessibleName() const { return m_accessibleName; }
+    void setAccessibleName(const std::string& name);
 
     // Brings the control in front of its siblings; the last one brought forward is on top.
     void zOrderFront();
@@ -144,6 +149,7 @@ private:
     OleColor m_foreColor = kWindowText;
     Font m_font;
     std::string m_toolTipText;
+    std::string m_accessibleName;
     int m_zRank = 0;
 
     friend class Form;

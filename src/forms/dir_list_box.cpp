@@ -126,4 +126,8 @@ void DirListBox::doubleClickEntry(int position) {
     raiseDblClick();
 }
 
+void DirListBox::pressEnter() {
+    doubleClickEntry(m_selectedEntry);
+}
+
 }  // namespace plivora

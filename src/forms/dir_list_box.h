@@ -40,6 +40,9 @@ public:
     // alone.
     void clickEntry(int position);
     void doubleClickEntry(int position);
+    // The Enter key while the list has the keyboard focus: opens the selected entry as a double
+    // click on it does.
+    void pressEnter();
 
     std::function<void()> Change;
 

@@ -23,8 +23,14 @@ void Form::registerControl(Control* control) {
     m_controls.push_back(control);
 }
 
+void Form::setTabOrder(std::vector<Control*> order) {
+    m_tabOrder = std::move(order);
+    notify(ViewChange::Appearance);
+}
+
 void Form::unregisterControl(Control* control) {
     m_controls.erase(std::remove(m_controls.begin(), m_controls.end(), control), m_controls.end());
+    m_tabOrder.erase(std::remove(m_tabOrder.begin(), m_tabOrder.end(), control), m_tabOrder.end());
     m_host.windowHooks().windowDestroyed(*control);
 }
 

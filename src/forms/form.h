@@ -127,6 +127,12 @@ public:
     static constexpr int kFormControlMenu = 0;  // the user closed the window
     static constexpr int kFormCode = 1;         // code unloaded it
 
+    // The controls that Tab walks, in this order; the first of them that can take the keyboard
+    // focus has it when the window is first shown. A control left out keeps what its kind does
+    // (a button or a list still takes the focus, after the listed ones).
+    const std::vector<Control*>& tabOrder() const { return m_tabOrder; }
+    void setTabOrder(std::vector<Control*> order);
+
     void registerControl(Control* control);
     void unregisterControl(Control* control);
     int nextZRank() { return ++m_zCounter; }
@@ -143,6 +149,7 @@ private:
 
     Host& m_host;
     std::vector<Control*> m_controls;
+    std::vector<Control*> m_tabOrder;
     std::string m_caption;
     Picture m_icon;
     Picture m_picture;

@@ -63,6 +63,8 @@ void ChildView::updateAppearance() {
     view.setEnabled(model.isEnabled());
     view.setToolTip(toQString(model.toolTipText()));
     view.setFont(toQFont(model.font()));
+    view.setAccessibleName(toQString(model.accessibleName()));
+    view.setAccessibleDescription(toQString(model.toolTipText()));
 }
 
 }  // namespace plivora

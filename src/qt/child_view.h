@@ -26,7 +26,8 @@ public:
 protected:
     FormView& formView() const { return m_formView; }
     virtual void updateContent() {}
-    // The part every view shares: enabled, tooltip and font. Overrides call it first.
+    // The part every view shares: enabled, tooltip, font, and the accessible name with the
+    // tooltip as description. Overrides call it first.
     virtual void updateAppearance();
     virtual void geometryChanged() {}
 

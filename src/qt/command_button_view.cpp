@@ -1,6 +1,7 @@
 #include "qt/command_button_view.h"
 
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "forms/command_button.h"
@@ -44,6 +45,18 @@ void CommandButtonView::updateAppearance() {
     setPalette(colours);
     // A graphical button's content changes with its style.
     updateContent();
+}
+
+void CommandButtonView::keyPressEvent(QKeyEvent* event) {
+    // Enter presses the button that has the keyboard focus, as Space does; elsewhere in the window
+    // it reaches the window, which presses its default button.
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void CommandButtonView::mousePressEvent(QMouseEvent* event) {

@@ -19,6 +19,7 @@ public:
 protected:
     void updateContent() override;
     void updateAppearance() override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -93,10 +93,7 @@ void DirListView::updateContent() {
 
 void DirListView::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        const int position = currentRow();
-        deliver([position](Control& control) {
-            static_cast<DirListBox&>(control).doubleClickEntry(position);
-        });
+        deliver([](Control& control) { static_cast<DirListBox&>(control).pressEnter(); });
         return;
     }
     const int before = currentRow();

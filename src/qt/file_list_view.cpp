@@ -88,6 +88,16 @@ void FileListView::deliverSelection() {
     });
 }
 
+void FileListView::focusInEvent(QFocusEvent* event) {
+    QListWidget::focusInEvent(event);
+    // Qt puts the current item on the first row when a list without one gains the focus, and the
+    // first Down would then choose the second file. While no file is chosen the list has no
+    // current item, so that Down chooses the first file and Up the last.
+    if (control() != nullptr && list()->listIndex() < 0) {
+        showSelection();
+    }
+}
+
 void FileListView::mouseMoveEvent(QMouseEvent* event) {
     // Events of the list's viewport: the position is moved into the list's own coordinates.
     forwardMouseMove(*event, event->position() + QPointF(viewport()->pos()));

@@ -21,6 +21,7 @@ public:
 
 protected:
     void updateContent() override;
+    void focusInEvent(QFocusEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

@@ -62,6 +62,7 @@ FormView::FormView(Form& form, QtHost& host)
         ensureChildView(*control);
     }
     restack();
+    applyTabOrder();
     applyAppearance();
     applyContent();
     applyGeometry();
@@ -124,6 +125,7 @@ void FormView::controlChanged(ViewChange change) {
             applyContent();
             break;
         case ViewChange::Appearance:
+            applyTabOrder();
             applyAppearance();
             break;
         case ViewChange::ZOrder:
@@ -161,6 +163,40 @@ void FormView::restack() {
     });
     for (ChildView* child : order) {
         child->widget()->raise();
+    }
+}
+
+std::vector<QWidget*> FormView::tabOrderWidgets() const {
+    std::vector<QWidget*> widgets;
+    for (Control* control : form()->tabOrder()) {
+        if (auto it = m_childByControl.find(control);
+            it != m_childByControl.end() && it->second != nullptr) {
+            widgets.push_back(it->second->widget());
+        }
+    }
+    return widgets;
+}
+
+void FormView::applyTabOrder() {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : tabOrderWidgets()) {
+        // A control the form lists takes the focus from Tab and from a click, whatever its kind
+        // (the logo that opens the About box is a picture box).
+        widget->setFocusPolicy(Qt::StrongFocus);
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, widget);
+        }
+        previous = widget;
+    }
+}
+
+void FormView::focusFirstInTabOrder() {
+    for (QWidget* widget : tabOrderWidgets()) {
+        if (widget->isVisibleTo(this) && widget->isEnabled()) {
+            // The window's focus child: it has the keyboard as soon as the window is active.
+            widget->setFocus(Qt::OtherFocusReason);
+            return;
+        }
     }
 }
 
@@ -227,6 +263,7 @@ void FormView::applyVisibility() {
     }
     if (!m_everShown) {
         m_everShown = true;
+        focusFirstInTabOrder();
         if (model.isCentred()) {
             const PixelRect area = host().workArea();
             const QRect outer = formOuterPixelRect(model);

@@ -53,6 +53,10 @@ private:
     void applyVisibility();
     void applyContent();
     void applyAppearance();
+    // The widgets of the form's tab order, in that order.
+    std::vector<QWidget*> tabOrderWidgets() const;
+    void applyTabOrder();
+    void focusFirstInTabOrder();
     void layoutChildren();
     void syncGeometryFromWindow();
 

@@ -20,11 +20,16 @@ Label* LabelView::label() const {
 
 void LabelView::updateContent() {
     setText(captionToQString(label()->caption()));
+    // The accessible name is the label's role ("File size"); what it shows is the description,
+    // which a screen reader reads after the name. Without a name of its own a label is named by
+    // its text, so an empty label would have no name at all.
+    setAccessibleDescription(captionToQString(label()->caption()));
 }
 
 void LabelView::updateAppearance() {
     ChildView::updateAppearance();
     const Label& model = *label();
+    setAccessibleDescription(captionToQString(model.caption()));
     QPalette colours;
     colours.setColor(QPalette::WindowText, toQColor(model.foreColor(), host()));
     colours.setColor(QPalette::Window, toQColor(model.backColor(), host()));

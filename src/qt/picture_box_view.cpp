@@ -1,6 +1,9 @@
 #include "qt/picture_box_view.h"
 
+#include <QKeyEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include "forms/picture_box.h"
 #include "qt/conversions.h"
@@ -37,6 +40,28 @@ void PictureBoxView::updateAppearance() {
 
 void PictureBoxView::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
+    paintPicture();
+    if (hasFocus()) {
+        QPainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}
+
+void PictureBoxView::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool press = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (!press || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    if (!event->isAutoRepeat()) {
+        deliver([](Control& control) { control.raiseClick(); });
+    }
+}
+
+void PictureBoxView::paintPicture() {
     if (m_picture.isNull()) {
         return;
     }

@@ -21,11 +21,15 @@ protected:
     void updateContent() override;
     void updateAppearance() override;
     void paintEvent(QPaintEvent* event) override;
+    // A picture box that its form puts in the tab order (the logo) is pressed by Space and Enter
+    // as a button is.
+    void keyPressEvent(QKeyEvent* event) override;
     // Mouse positions count from the top-left corner inside the border, where the picture starts.
     QPointF mouseOrigin() const override { return QPointF(contentsRect().topLeft()); }
 
 private:
     PictureBox* box() const;
+    void paintPicture();
 
     Picture m_picture;
     // The picture as last drawn: its logical size and the device pixel ratio it was made for.

@@ -48,6 +48,32 @@ Form2::Form2(Program& program) : Form(program.host(), "Form2"), m_program(progra
         control->zOrderFront();
     }
 
+    // Names for assistive technology, and the order Tab walks: the list on show (the others are
+    // hidden, and Tab passes over them), then the page buttons and the buttons of the left strip
+    // from the top down.
+    fraAniGif.setAccessibleName("Animation panel");
+    AnimatedGifCtl1.setAccessibleName("Animation");
+    fraShadowImage.setAccessibleName("Real size panel");
+    imgShadow.setAccessibleName("Picture at real size");
+    cmdPrevious.setAccessibleName("Back");
+    cmdNextPage.setAccessibleName("Next");
+    cmdShowAniGif.setAccessibleName("Show animation");
+    cmdAnimatedGif.setAccessibleName("Play animation");
+    cmdSwap.setAccessibleName("Real size view");
+    lblPageNumber.setAccessibleName("Page");
+    imgErrorPicture.setAccessibleName("No picture");
+    lvMain.setAccessibleName("Thumbnails");
+    std::vector<Control*> tabOrder{&lvMain};
+    for (int k = 0; k < kPages; ++k) {
+        lvShadow(k).setAccessibleName("Thumbnails");
+        tabOrder.push_back(&lvShadow(k));
+    }
+    for (Control* button :
+         {&cmdPrevious, &cmdNextPage, &cmdSwap, &cmdShowAniGif, &cmdAnimatedGif}) {
+        tabOrder.push_back(button);
+    }
+    setTabOrder(std::move(tabOrder));
+
     AnimatedGifCtl1.Warning = [this](const std::string& message) {
         m_program.form11().AnswerOk(message);
     };
@@ -60,6 +86,11 @@ void Form2::LetPathFile(const std::string& sPathFile) {
 
 void Form2::Form_Load() {
     Form1& main = m_program.form1();
+    // The two picture buttons wear the main window's faces, and are named after the face shown.
+    cmdShowAniGif.setFaceName(main.imgShowAniGif.picture(), "Show animation");
+    cmdShowAniGif.setFaceName(main.imgHideAniGif.picture(), "Hide animation");
+    cmdAnimatedGif.setFaceName(main.imgPlayPoint.picture(), "Play animation");
+    cmdAnimatedGif.setFaceName(main.imgStopPoint.picture(), "Stop animation");
     cmdShowAniGif.setPicture(main.imgShowAniGif.picture());
     cmdAnimatedGif.setPicture(main.imgPlayPoint.picture());
     m_program.intPageShown = 0;

@@ -55,6 +55,31 @@ TEST_F(NavigationTest, DoubleClickOpensAFolderAndSingleClickOnlyRereadsTheFiles)
     EXPECT_FALSE(program->form2().cmdPrevious.isVisible());
 }
 
+// Enter in the folder list opens the selected folder as a double click does, down into a
+// subfolder and up to a folder above.
+TEST_F(NavigationTest, EnterOpensTheSelectedFolder) {
+    std::filesystem::create_directory(picturesDir + "/trip");
+    touch(picturesDir + "/trip/sea.gif");
+    start();
+    Form1& f = form1();
+    int opened = 0;
+    f.Dir1.DblClick = [&opened] { ++opened; };
+    const int trip = static_cast<int>(f.Dir1.entries().size()) - 1;
+    ASSERT_EQ(f.Dir1.entries().back().text, "trip");
+
+    f.Dir1.clickEntry(trip);
+    f.Dir1.pressEnter();
+    EXPECT_EQ(f.Dir1.path(), picturesDir + "/trip");
+    EXPECT_EQ(program->sCurPath, picturesDir + "/trip/");
+    EXPECT_EQ(f.File1.entries(), std::vector<std::string>{"sea.gif"});
+
+    f.Dir1.clickEntry(f.Dir1.currentEntry() - 1);
+    f.Dir1.pressEnter();
+    EXPECT_EQ(f.Dir1.path(), picturesDir);
+    EXPECT_EQ(program->sCurPath, picturesDir + "/");
+    EXPECT_EQ(opened, 2);
+}
+
 // A double-click that cannot open its folder leaves the lists where they were and says why.
 TEST_F(NavigationTest, AFolderThatVanishedOrCannotBeReadLeavesTheListsAndSaysWhy) {
     std::filesystem::create_directory(picturesDir + "/gone");

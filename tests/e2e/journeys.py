@@ -801,6 +801,7 @@ class Journeys(unittest.TestCase):
             [
                 ("first.bmp", ["-size", "40x40", "xc:navy"]),
                 ("trip/sunset.jpg", ["-size", "320x240", "radial-gradient:orange-darkred"]),
+                ("trip/tide.bmp", ["-size", "60x40", "gradient:skyblue-navy"]),
             ],
         )
         # A picture in another folder, named relative to the current one, on a Wayland session
@@ -817,6 +818,10 @@ class Journeys(unittest.TestCase):
         reddish = sum(1 for r, g, b in picture.pixels() if r > 120 and b < 90 and r > g + 30)
         self.assertGreater(reddish / (picture.width * picture.height), 0.9, "the picture area")
         self.shot("picture-from-command-line")
+        # The file list has the keyboard from the start: Down shows the next picture at once.
+        desktop.xdotool("key", "Down")
+        desktop.wait_window_name(window, os.path.join(self.pictures, "trip", "tide.bmp"))
+        self.shot("down-after-start")
         self.close_politely(run, window)
         self.assertEqual(run.output().count("XWayland"), 1, "the note on the platform")
 

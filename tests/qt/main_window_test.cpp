@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -24,6 +25,7 @@
 #include <QUrl>
 
 #include "app/form1.h"
+#include "app/form5.h"
 #include "app/program.h"
 #include "arrange/form3.h"
 #include "qt/conversions.h"
@@ -247,6 +249,72 @@ TEST_F(MainWindowTest, KeysThatArriveWhileAPictureIsShownMoveOnFromTheLastOne) {
     EXPECT_EQ(list.currentRow(), 6);
     EXPECT_EQ(window()->windowTitle(),
               fileNameToQString(picturesDir + "/" + form1().File1.list(6)));
+}
+
+// The keyboard works from the first second: the file list has the focus when the window first
+// shows, with or without a file named on the command line, so the arrow keys browse at once; Tab
+// walks every command; Enter and Space press the focused button, and the logo opens the About box.
+TEST_F(MainWindowTest, TheKeyboardDrivesTheWindowFromTheStart) {
+    EXPECT_EQ(window()->focusWidget(), fileList());
+    // The window becomes active and the list takes the keyboard: the first Down chooses the
+    // first file.
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(fileList(), &focusIn);
+    QTest::keyClick(fileList(), Qt::Key_Down);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form1().File1.listIndex(), 0);
+
+    program.reset();
+    program = std::make_unique<Program>(
+        *host, ProgramPaths{picturesDir, appDir, ",", appDir, "", picturesDir + "/b.gif"});
+    program->start();
+    ASSERT_EQ(form1().File1.listIndex(), 1);
+    EXPECT_EQ(window()->focusWidget(), fileList());
+
+    Form1& f = form1();
+    const Control* const expected[] = {
+        &f.Dir1,       &f.Drive1,   &f.cmdShape,    &f.cmdTiny,    &f.cmdBackgroundColor,
+        &f.cmdShowAni, &f.cmdStick, &f.cmdRealSize, &f.cmdViewAll, &f.cmdPlayGif,
+        &f.imgQel,     &f.File1};
+    for (const Control* control : expected) {
+        SCOPED_TRACE(control->name());
+        QTest::keyClick(window()->focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(window()->focusWidget(), host->widgetOf(*control));
+    }
+
+    const OleColor before = f.backColor();
+    QTest::keyClick(host->widgetOf(f.cmdBackgroundColor), Qt::Key_Return);
+    EXPECT_EQ(f.backColor(), kBlack);
+    QTest::keyClick(host->widgetOf(f.cmdBackgroundColor), Qt::Key_Space);
+    EXPECT_EQ(f.backColor(), before);
+    QTest::keyClick(host->widgetOf(f.imgQel), Qt::Key_Space);
+    EXPECT_TRUE(program->form5().isLoaded());
+    EXPECT_TRUE(program->form5().isVisible());
+}
+
+// Every control on show has a name for assistive technology, with its tooltip as description;
+// the picture area is named by the file on show and its size.
+TEST_F(MainWindowTest, EveryControlOnShowHasAnAccessibleName) {
+    form1().File1.setListIndex(1);
+    QCoreApplication::processEvents();
+    for (const Control* control : form1().controls()) {
+        const QWidget* view = host->widgetOf(*control);
+        if (view != nullptr && view->isVisibleTo(window())) {
+            EXPECT_FALSE(view->accessibleName().isEmpty()) << control->name();
+        }
+    }
+    EXPECT_EQ(host->widgetOf(form1().imgShow)->accessibleName(), QStringLiteral("b.gif, 1 x 1"));
+    EXPECT_EQ(host->widgetOf(form1().cmdPlayGif)->accessibleName(),
+              QStringLiteral("Play animation"));
+    // A picture button is named after the face it shows.
+    form1().cmdShowAni.raiseClick();
+    form1().cmdShowAni.raiseClick();
+    EXPECT_EQ(host->widgetOf(form1().cmdShowAni)->accessibleName(),
+              QStringLiteral("Hide animation"));
+    EXPECT_EQ(host->widgetOf(form1().cmdStick)->accessibleDescription(),
+              QStringLiteral("Always show panel on top or in normal"));
+    EXPECT_EQ(host->widgetOf(form1().lblDimension)->accessibleDescription(),
+              QStringLiteral("1 x 1"));
 }
 
 TEST_F(MainWindowTest, FolderListOpensAFolderOnDoubleClick) {
