@@ -15,8 +15,8 @@ files once so that the disk is not what is timed, and clicks View All through th
 extension. From the click on, it reads the screen where the first and the last thumbnail of the
 page are drawn every few milliseconds and notes when each first shows its picture; about halfway
 through the page it saves a screenshot of the list. In the same round, bench_thumbnail_page
---page-once --ahead builds the same page on the headless host (with the next pictures decoded on a
-second thread, as the Qt host does), so that both times meet the same load on the machine.
+--page-once --ahead builds the same page on the headless host (with the next pictures decoded on
+threads of their own, as the Qt host does), so that both times meet the same load on the machine.
 
 Goals: the first thumbnail on screen within 150 ms of the click; the screenshot halfway through
 shows part of the page; the whole page on screen within 1.1 times the headless page time (medians
