@@ -169,7 +169,7 @@ class Prober(XScreen):
         self.x11.XFlush(self.display)
         self.outstanding = (self.count, time.monotonic())
 
-    def _read_answers(self):
+    def read_answers(self):
         event = XEvent()
         while self.x11.XPending(self.display):
             self.x11.XNextEvent(self.display, ctypes.byref(event))
@@ -191,7 +191,7 @@ class Prober(XScreen):
             now = time.monotonic()
             if self.outstanding is None and now >= self.next_at:
                 self._send_ping()
-            self._read_answers()
+            self.read_answers()
             now = time.monotonic()
             if now >= end:
                 return
@@ -200,8 +200,13 @@ class Prober(XScreen):
                 wait = min(wait, max(0.0, self.next_at - now))
             select.select([self.fd], [], [], wait)
 
+    def forget(self):
+        """Counts no wait for the ping sent last; its answer may be read late."""
+        self.outstanding = None
+        self.next_at = 0.0
+
     def longest_ms(self):
-        self._read_answers()
+        self.read_answers()
         longest = self.longest
         if self.outstanding is not None:
             longest = max(longest, time.monotonic() - self.outstanding[1])
