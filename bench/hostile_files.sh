@@ -8,7 +8,7 @@
 #                                     (BUILD_DIR=... to choose the release tree)
 #
 # Builds the program and the picture maker in a release tree, then runs the measurements on a
-# private X desktop; about four minutes on two cores.
+# private X desktop: three minutes or less on two cores.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
