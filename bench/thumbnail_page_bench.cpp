@@ -4,11 +4,12 @@
 //
 // "ViewAll/OneCore" runs on the plain headless host, which allows no background work: each picture
 // is decoded when its turn comes. "ViewAll/DecodeAhead" runs on a host that allows it, as the Qt
-// host does: the next pictures are decoded on a second thread while this one places each item in
-// list order. Both hosts record when the event loop was served (DoEvents): the counter
-// longest_gap_ms is the longest stretch without it, counted from the click to the first DoEvents,
-// between two of them and from the last one to the end of the click, over every timed page; on a
-// machine that other work shares it includes the time this thread waited for a core.
+// host does: the next pictures are decoded on two threads of their own while this one places each
+// item in list order, running events while it waits. Both hosts record when the event loop was
+// served (DoEvents): the counter longest_gap_ms is the longest stretch without it, counted from
+// the click to the first DoEvents, between two of them and from the last one to the end of the
+// click, over every timed page; on a machine that other work shares it includes the time this
+// thread waited for a core.
 // gui_thread_cpu_ms is the CPU time of the clicking thread per page: all of the work in the first
 // mode, what is left to the window's thread in the second.
 // "ViewAll/DecodeAheadColdCache" and "ViewAll/DecodeAheadWarmCache" decode ahead as the second

@@ -14,6 +14,7 @@
 #include "win/picture_prefetcher.h"
 #include "win/thumbnail_cache.h"
 
+#include <chrono>
 #include <vector>
 
 namespace plivora {
@@ -21,6 +22,12 @@ namespace plivora {
 namespace {
 
 constexpr int kThumbnailPixels = 60;
+// While the next picture is still being decoded, the window's thread runs events this often.
+constexpr std::chrono::milliseconds kEventsWhileWaiting{10};
+// Where the host allows background work the pictures are decoded on two threads of their own
+// (both cores) a few ahead, so that the window's thread only places them.
+constexpr std::size_t kDecodeThreads = 2;
+constexpr std::size_t kDecodeAhead = 4;
 
 // Marks a page fill for as long as it runs: Back and Next are refused meanwhile (shown disabled,
 // and their handlers ignore a click that arrives anyway), so that the page label, the buttons and
@@ -159,8 +166,9 @@ void Form1::ViewAllImages() {
         return;
     }
     const ThumbnailPagePlan plan = planThumbnailPage(count, p.intNextFileIndex);
-    // The pictures of this page are decoded a few ahead on a second thread where the host allows
-    // it, while this thread places each one in list order and lets events run after each.
+    // The pictures of this page are decoded a few ahead on threads of their own where the host
+    // allows it, while this thread places each one in list order, running events while it
+    // waits for one and after each.
     std::vector<std::string> planned;
     for (int i = plan.first; i <= plan.last; ++i) {
         planned.push_back(p.sCurPath + File1.list(i - 1));
@@ -169,11 +177,12 @@ void Form1::ViewAllImages() {
     // before is not decoded at all. The icons are made at the device size.
     const ThumbnailCache& cache = p.thumbnailCache();
     const PixelSize iconPixels = thumbs.ilNormal.deviceImageSize();
-    PicturePrefetcher pictures(std::move(planned), host().allowsBackgroundWork(),
-                               [&cache, iconPixels](const std::string& path) {
-                                   return cache.loadPicture(path, iconPixels.width,
-                                                            iconPixels.height);
-                               });
+    PicturePrefetcher pictures(
+        std::move(planned), host().allowsBackgroundWork(),
+        [&cache, iconPixels](const std::string& path) {
+            return cache.loadPicture(path, iconPixels.width, iconPixels.height);
+        },
+        kDecodeAhead, kDecodeThreads);
 
     // The page's end is planned once; the entries are read at each position, as they are then
     // (the handlers that DoEvents runs may change the list under a page fill). A folder change
@@ -182,6 +191,12 @@ void Form1::ViewAllImages() {
     // without a file.
     bool listEnded = false;
     for (int i = plan.first; i <= plan.last; ++i) {
+        while (!pictures.waitFor(static_cast<std::size_t>(i - plan.first), kEventsWhileWaiting)) {
+            host().doEvents();
+            if (generation != p.thumbnailFillGeneration) {
+                return;  // a newer fill or a folder change, as below
+            }
+        }
         if (i > File1.listCount()) {
             listEnded = true;
             break;

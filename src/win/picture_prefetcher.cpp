@@ -1,17 +1,20 @@
 #include "win/picture_prefetcher.h"
 
+#include <algorithm>
 #include <new>
 
 namespace plivora {
 
 PicturePrefetcher::PicturePrefetcher(std::vector<std::string> paths, bool background, Loader loader,
-                                     std::size_t lookahead)
+                                     std::size_t lookahead, std::size_t threads)
     : m_paths(std::move(paths)),
       m_loader(std::move(loader)),
       m_lookahead(lookahead == 0 ? 1 : lookahead),
       m_results(m_paths.size()) {
     if (background && !m_paths.empty()) {
-        m_thread = std::thread([this] { work(); });
+        for (std::size_t t = 0; t < std::max<std::size_t>(threads, 1); ++t) {
+            m_threads.emplace_back([this] { work(); });
+        }
     }
 }
 
@@ -21,8 +24,8 @@ PicturePrefetcher::~PicturePrefetcher() {
         m_stop = true;
     }
     m_changed.notify_all();
-    if (m_thread.joinable()) {
-        m_thread.join();
+    for (std::thread& thread : m_threads) {
+        thread.join();
     }
 }
 
@@ -36,10 +39,10 @@ void PicturePrefetcher::loadInto(const Loader& loader, const std::string& path, 
     }
 }
 
-// The lowest entry after `after`, within the look-ahead of the caller, that nobody started.
-std::size_t PicturePrefetcher::unclaimedAfter(std::size_t after) const {
-    const std::size_t end = std::min(m_paths.size(), after + 1 + m_lookahead);
-    for (std::size_t j = after + 1; j < end; ++j) {
+// The lowest entry from `first` on, within the look-ahead of the caller, that nobody started.
+std::size_t PicturePrefetcher::unclaimedFrom(std::size_t first) const {
+    const std::size_t end = std::min(m_paths.size(), first + 1 + m_lookahead);
+    for (std::size_t j = first; j < end; ++j) {
         if (!m_results[j].claimed) {
             return j;
         }
@@ -63,7 +66,7 @@ void PicturePrefetcher::work() {
     for (;;) {
         std::size_t index = m_paths.size();
         m_changed.wait(lock, [&] {
-            index = unclaimedAfter(m_taken);
+            index = unclaimedFrom(m_taken);
             return m_stop || index < m_paths.size() || m_taken >= m_paths.size();
         });
         if (m_stop || index >= m_paths.size()) {
@@ -80,7 +83,7 @@ void PicturePrefetcher::work() {
 Picture PicturePrefetcher::take(std::size_t index, const std::string& path) {
     Result result;
     const bool planned = index < m_paths.size() && m_paths[index] == path;
-    if (planned && m_thread.joinable()) {
+    if (planned && !m_threads.empty()) {
         std::unique_lock lock(m_mutex);
         m_taken = index;
         m_changed.notify_all();
@@ -95,7 +98,7 @@ Picture PicturePrefetcher::take(std::size_t index, const std::string& path) {
                 break;
             }
             // The worker is decoding this one: decode a later one meanwhile rather than wait.
-            const std::size_t other = unclaimedAfter(index);
+            const std::size_t other = unclaimedFrom(index + 1);
             if (other < m_paths.size()) {
                 m_results[other].claimed = true;
                 decodeClaimed(lock, other);
@@ -120,6 +123,19 @@ Picture PicturePrefetcher::take(std::size_t index, const std::string& path) {
         throw *result.error;
     }
     return std::move(*result.picture);
+}
+
+bool PicturePrefetcher::waitFor(std::size_t index, std::chrono::milliseconds most) {
+    if (m_threads.empty() || index >= m_paths.size()) {
+        return true;
+    }
+    std::unique_lock lock(m_mutex);
+    if (m_taken != index) {
+        // The threads start from the entry the caller waits for.
+        m_taken = index;
+        m_changed.notify_all();
+    }
+    return m_changed.wait_for(lock, most, [&] { return m_results[index].done || m_stop; });
 }
 
 }  // namespace plivora

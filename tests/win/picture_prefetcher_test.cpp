@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <set>
@@ -72,6 +73,51 @@ TEST(PicturePrefetcher, BothDecodersShareTheRunAndDecodeEachPictureOnce) {
         EXPECT_EQ(count, 1) << path;
     }
     EXPECT_EQ(threads.size(), 2u);  // the caller's thread decoded too
+}
+
+// The window's thread waits for its next picture in short slices and runs events in between: it
+// is told while the picture is still being decoded, and never decodes one itself.
+TEST(PicturePrefetcher, AWaitingCallerIsToldAndNeverDecodes) {
+    std::mutex mutex;
+    std::condition_variable released;
+    bool release = false;
+    bool secondDone = false;
+    std::set<std::thread::id> threads;
+    const std::vector<std::string> paths = {"1", "2", "3", "4", "5", "6"};
+    PicturePrefetcher pictures(
+        paths, true,
+        [&](const std::string& p) {
+            std::unique_lock lock(mutex);
+            threads.insert(std::this_thread::get_id());
+            // "1" is held until the caller lets it go and another thread decoded "2".
+            if (p == "1") {
+                released.wait(lock, [&] { return release && secondDone; });
+            } else if (p == "2") {
+                secondDone = true;
+                released.notify_all();
+            }
+            return Picture(Image(std::stoi(p), 1));
+        },
+        3, 2);
+    EXPECT_FALSE(pictures.waitFor(0, std::chrono::milliseconds(1)));  // "1" is held
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+    }
+    released.notify_all();
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        while (!pictures.waitFor(i, std::chrono::milliseconds(1))) {
+        }
+        EXPECT_EQ(pictures.take(i, paths[i]).width(), static_cast<int>(i + 1));
+    }
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(threads.count(std::this_thread::get_id()), 0u);
+    EXPECT_EQ(threads.size(), 2u);  // both threads of the prefetcher decoded
+    // Without threads the caller is told at once and take loads the picture.
+    PicturePrefetcher inTurn(paths, false,
+                             [](const std::string& p) { return Picture(Image(std::stoi(p), 1)); });
+    EXPECT_TRUE(inTurn.waitFor(0, std::chrono::milliseconds(0)));
+    EXPECT_EQ(inTurn.take(0, "1").width(), 1);
 }
 
 TEST(PicturePrefetcher, AChangedEntryIsLoadedAsItIsNow) {
