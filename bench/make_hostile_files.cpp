@@ -6,7 +6,7 @@
 //   big30.gif      4000 x 3000, 30 whole-picture frames: a square moving over a pattern
 //   huge.gif       20000 x 20000, one frame of broad bands: a few hundred KB
 //   claims.bmp     about 1 KB of run-length BMP whose header claims 20000 x 20000 pixels
-//   photo400.jpg   23100 x 17320 pixels (400 MP)
+//   photo400.jpg   23094 x 17320 pixels (400 MP, just inside the cap of 400 million pixels)
 //   small.jpg      64 x 48 pixels, the neighbour of the others
 //
 //   bench_make_hostile_files FOLDER
@@ -266,7 +266,7 @@ int main(int argc, char** argv) {
         writeBig30(folder + "big30.gif");
         writeHuge(folder + "huge.gif");
         writeClaims(folder + "claims.bmp");
-        writeJpeg(folder + "photo400.jpg", 23100, 17320);
+        writeJpeg(folder + "photo400.jpg", 23094, 17320);
         writeJpeg(folder + "small.jpg", 64, 48);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
