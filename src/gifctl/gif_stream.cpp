@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 #include "win/error.h"
 
@@ -155,11 +156,28 @@ std::int64_t readScreen(const FileImage& image, GifScreen& screen) {
     return headerLength;
 }
 
+// Whether the application extension at `pos` is an ICC colour profile block: its identifier and
+// authentication code read "ICCRGBG1012".
+bool isColorProfileBlock(const FileImage& image, std::int64_t pos) {
+    static constexpr std::string_view kIdentifier = "ICCRGBG1012";
+    if (image.at(pos + 2) != kIdentifier.size()) {
+        return false;
+    }
+    for (std::size_t k = 0; k < kIdentifier.size(); ++k) {
+        if (image.at(pos + 3 + static_cast<std::int64_t>(k)) !=
+            static_cast<std::uint8_t>(kIdentifier[k])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The block walk from `pos` up to the next image separator, the trailer or the end of the file:
 // steps over extension blocks and keeps the values of a graphic control block in `record`.
 // Returns the position where the walk stopped; the caller tells an image from the end by the
 // byte there and the file's length.
-std::int64_t walkExtensions(const FileImage& image, std::int64_t pos, GifFrameRecord& record) {
+std::int64_t walkExtensions(const FileImage& image, std::int64_t pos, GifFrameRecord& record,
+                            GifSegment& colorProfileBlock) {
     const std::int64_t length = image.length();
     for (;;) {
         std::uint8_t byte = image.at(pos);
@@ -171,11 +189,17 @@ std::int64_t walkExtensions(const FileImage& image, std::int64_t pos, GifFrameRe
         }
         if (byte == kExtensionIntroducer) {
             switch (image.at(pos + 1)) {
-                case kApplicationLabel:
+                case kApplicationLabel: {
                     // Introducer, label, block size 11 and 11 bytes of identifier and
                     // authentication code come before the first sub-block's size byte.
+                    const std::int64_t start = pos;
                     pos = image.followChain(pos + 14 + image.at(pos + 14));
+                    // The block runs to its terminator, the byte after the last data byte.
+                    if (colorProfileBlock.start == 0 && isColorProfileBlock(image, start)) {
+                        colorProfileBlock = GifSegment{start, pos + 2};
+                    }
                     break;
+                }
                 case kCommentLabel:
                     pos = image.followChain(pos + 2 + image.at(pos + 2)) + 1;
                     break;
@@ -290,7 +314,11 @@ GifStream walkGifStream(std::vector<std::uint8_t> bytes, bool changeTransparentC
         stream.records.emplace_back();
         GifFrameRecord& record = stream.records.back();
 
-        pos = walkExtensions(image, pos, record);
+        const bool hadColorProfile = stream.colorProfileBlock.start != 0;
+        pos = walkExtensions(image, pos, record, stream.colorProfileBlock);
+        if (!hadColorProfile && stream.colorProfileBlock.start != 0) {
+            stream.colorProfileFrame = static_cast<int>(stream.records.size()) - 1;
+        }
         if (image.at(pos) == kTrailer || pos >= length) {
             break;  // the record just opened stays, without a segment
         }
@@ -311,7 +339,7 @@ GifStream walkGifStream(std::vector<std::uint8_t> bytes, bool changeTransparentC
     return stream;
 }
 
-std::array<std::span<const std::uint8_t>, 5> frameFileParts(const GifStream& stream, int frame) {
+std::array<std::span<const std::uint8_t>, 6> frameFileParts(const GifStream& stream, int frame) {
     static constexpr std::uint8_t kTerminator[] = {0x00};
     static constexpr std::uint8_t kEmptyGraphicControl[] = {0x21, 0xF9};
     static constexpr std::uint8_t kTrailerByte[] = {kTrailer};
@@ -320,11 +348,18 @@ std::array<std::span<const std::uint8_t>, 5> frameFileParts(const GifStream& str
     std::span<const std::uint8_t> image(stream.fileImage);
     const std::vector<std::uint8_t>& ownHeader =
         stream.records.at(static_cast<std::size_t>(frame)).headerPart;
+    const GifSegment& profile = stream.colorProfileBlock;
+    const bool carriesProfile = stream.colorProfileFrame >= 0 && frame > stream.colorProfileFrame;
     return {ownHeader.empty() ? image.subspan(0, static_cast<std::size_t>(first.start - 1))
                               : std::span<const std::uint8_t>(ownHeader),
+            carriesProfile ? image.subspan(static_cast<std::size_t>(profile.start - 1),
+                                           static_cast<std::size_t>(profile.end - profile.start))
+                           : std::span<const std::uint8_t>(),
             image.subspan(static_cast<std::size_t>(segment.start - 1),
                           static_cast<std::size_t>(segment.end - segment.start)),
-            kTerminator, kEmptyGraphicControl, kTrailerByte};
+            kTerminator,
+            kEmptyGraphicControl,
+            kTrailerByte};
 }
 
 std::vector<std::uint8_t> frameFileBytes(const GifStream& stream, int frame) {

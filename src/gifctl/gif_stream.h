@@ -67,6 +67,11 @@ struct GifStream {
     GifScreen screen;
     std::vector<GifFrameRecord> records;
     std::vector<GifSegment> segments;
+    // The file's colour profile block (an ICCRGBG1012 application extension), when it has one, and
+    // the frame whose segment holds it; every later frame's file carries a copy, so that each frame
+    // is decoded in the same colours.
+    GifSegment colorProfileBlock;
+    int colorProfileFrame = -1;
 
     int frameCount() const { return static_cast<int>(segments.size()); }
 };
@@ -86,11 +91,12 @@ bool hasGifSignature(std::span<const std::uint8_t> fileImage);
 // trailer ends quietly with the images found so far.
 GifStream walkGifStream(std::vector<std::uint8_t> fileImage, bool changeTransparentColor);
 
-// The single-image GIF file of frame `frame`, in its five parts: the header with the global
+// The single-image GIF file of frame `frame`, in its six parts: the header with the global
 // table (the file image before frame 0's segment, or the frame's own recoloured copy of it), the
-// frame's segment, the block terminator
-// 0x00, an empty graphic control introducer 0x21 0xF9, and the trailer 0x3B.
-std::array<std::span<const std::uint8_t>, 5> frameFileParts(const GifStream& stream, int frame);
+// file's colour profile block for a frame after the one that holds it (empty otherwise), the
+// frame's segment, the block terminator 0x00, an empty graphic control introducer 0x21 0xF9, and
+// the trailer 0x3B.
+std::array<std::span<const std::uint8_t>, 6> frameFileParts(const GifStream& stream, int frame);
 // The same parts joined into one file.
 std::vector<std::uint8_t> frameFileBytes(const GifStream& stream, int frame);
 

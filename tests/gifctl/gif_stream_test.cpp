@@ -163,6 +163,26 @@ TEST(GifFrameFiles, EachFileIsTheHeaderItsSegmentAndFourClosingBytes) {
     }
 }
 
+// A colour profile block before the first image goes into every later frame's file too, right
+// after the header, so that every frame is decoded in the file's colours.
+TEST(GifFrameFiles, EveryFrameCarriesTheFilesColourProfile) {
+    const Bytes profile = join({{0x21, 0xFF, 0x0B},
+                                text("ICCRGBG1012"),
+                                {0x04},
+                                text("icc!"),
+                                {0x03},
+                                text("end"),
+                                {0x00}});
+    const GifStream stream = walkGifStream(
+        join({kHeaderPart, profile, kControl0, kImage0, kControl1, kImage1, kImage2, kTrailer}),
+        false);
+    EXPECT_EQ(frameFileBytes(stream, 0),
+              expectedFrameFile(kHeaderPart, {profile, kControl0, kImage0}));
+    EXPECT_EQ(frameFileBytes(stream, 1),
+              expectedFrameFile(kHeaderPart, {profile, kControl1, kImage1}));
+    EXPECT_EQ(frameFileBytes(stream, 2), expectedFrameFile(kHeaderPart, {profile, kImage2}));
+}
+
 TEST(GifWalk, ALocalTableIsReadFromAfterTheDescriptor) {
     const Bytes localTable = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};  // size code 1
     Bytes file = join({header("87a"), screen(2, 1, 0x00),              // no global table
