@@ -129,7 +129,7 @@ void GifAnimation::loadFramePictures() {
         HBITMAP bitmap;
         {
             FrameFileRemover remover(name);
-            Picture picture = m_loader(name);
+            Picture picture = m_host.loadFrame(m_loader, name);
             // The decoder may read a frame file differently from the walk (at another size);
             // what it decoded is held to the same limits as what the walk read.
             if (!picture.isNull()) {

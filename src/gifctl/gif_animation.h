@@ -24,6 +24,13 @@ public:
     // The control's inner size (its ScaleWidth and ScaleHeight), which ClearDisplay fills.
     virtual double scaleWidth() const = 0;
     virtual double scaleHeight() const = 0;
+    // Loads one frame file with the loader. The control lets its window run events meanwhile and
+    // may end the load here by throwing (a newer choice abandoned it); the frame file is deleted
+    // either way.
+    virtual Picture loadFrame(const std::function<Picture(const std::string& path)>& loader,
+                              const std::string& path) {
+        return loader(path);
+    }
 };
 
 // A frame's rectangle on the canvas, in pixels.
