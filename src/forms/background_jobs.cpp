@@ -57,7 +57,6 @@ bool BackgroundJobs::runAnswering(std::function<void()> work,
         ~Keep() {
             if (!done) {
                 jobs.m_abandoned.push_back(std::move(job));
-                ++jobs.m_abandonedJobs;
             }
         }
     } keep{*this, job};

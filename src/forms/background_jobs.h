@@ -52,9 +52,6 @@ public:
         return std::move(outcome->value);
     }
 
-    // How many jobs were abandoned while they ran; for tests.
-    int abandonedJobs() const { return m_abandonedJobs; }
-
 private:
     template <typename T>
     struct Outcome {
@@ -70,7 +67,6 @@ private:
 
     Host& m_host;
     std::list<std::shared_ptr<Job>> m_abandoned;
-    int m_abandonedJobs = 0;
 };
 
 }  // namespace plivora
