@@ -38,6 +38,17 @@ bool BackgroundJobs::runAnswering(std::function<void()> work,
         return true;
     }
 
+    // Abandoned jobs still hold their memory and a core. A new one waits, running events, while
+    // too many of them run, so that a held arrow key does not pile up decodes; a choice that is
+    // superseded meanwhile never starts its own.
+    while (m_abandoned.size() >= kMostAbandonedRunning) {
+        m_host.waitForEvents();
+        if (abandoned && abandoned()) {
+            return false;
+        }
+        joinEndedJobs();
+    }
+
     auto job = std::make_shared<Job>();
     Host& host = m_host;
     job->thread = std::thread([job = job.get(), work = std::move(work), &host] {

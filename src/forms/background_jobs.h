@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <exception>
 #include <functional>
 #include <list>
@@ -22,6 +23,9 @@ class Host;
 // tests reach the same checkpoint deterministically.
 class BackgroundJobs {
 public:
+    // The most abandoned jobs that may still run when a new one starts.
+    static constexpr std::size_t kMostAbandonedRunning = 2;
+
     explicit BackgroundJobs(Host& host);
     // Waits for the threads of abandoned jobs still running.
     ~BackgroundJobs();

@@ -116,6 +116,44 @@ TEST_F(QuickChoicesTest, ANewerChoiceIsShownWithoutWaitingForThePictureStillDeco
     program.reset();  // waits for the abandoned decode, which still uses this test's loader
 }
 
+// Auto-repeat through pictures that each take long to decode: the decodes abandoned on the way
+// still run, so the choices after them wait for one to end instead of piling up decodes; a
+// choice superseded while it waits never starts its own.
+TEST_F(QuickChoicesTest, AHeldArrowKeyDoesNotPileUpAbandonedDecodes) {
+    host.setBackgroundWork(true);
+    start();
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool released = false;
+    std::atomic<int> decodes = 0;
+    program->setChosenPictureLoader([&](const std::string& path) {
+        ++decodes;
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait_for(lock, std::chrono::seconds(10), [&] { return released; });
+        return LoadPicture(path);
+    });
+    int pressed = 0;
+    std::function<void()> press = [&] {
+        ++pressed;
+        if (pressed < kFiles - 1) {
+            host.postAction(press);
+        } else {
+            const std::lock_guard<std::mutex> lock(mutex);
+            released = true;
+            changed.notify_all();
+        }
+        form1().File1.setListIndex(pressed);
+    };
+    host.postAction(press);
+    form1().File1.setListIndex(0);
+    expectShowing(kFiles - 1);
+    EXPECT_EQ(host.deepestDoEvents(), 1);
+    program.reset();  // waits for the abandoned decodes
+    // The first two were abandoned while they ran; the three after them were superseded before
+    // either had ended, and the last one ran.
+    EXPECT_EQ(decodes, 3);
+}
+
 // In turn, as the headless host runs it: the animation control's load of a GIF of many frames
 // stops at the frame after the one during which the newer choice came, not at its last.
 TEST_F(QuickChoicesTest, ANewerChoiceEndsTheLoadOfAManyFrameGifAtItsNextFrame) {
