@@ -160,6 +160,8 @@ void Form1::wireHandlers() {
     AnimatedGifCtl1.Warning = [this](const std::string& message) {
         m_program.form11().AnswerOk(message);
     };
+    // A newer choice of a picture ends the animation's load of the previous one.
+    AnimatedGifCtl1.LoadAbandoned = [this] { return m_program.displayChoices.superseded(); };
     Paint = [this] { Form_Paint(); };
     Resize = [this] { Form_Resize(); };
     FrameChange = [this](float extraWidth, float extraHeight) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "forms/command_button.h"
@@ -144,7 +145,8 @@ private:
     void rememberFolderOnDrive();
     void placeAtTopRight();
     bool isDriveRootPath(const std::string& path) const;
-    Picture loadListPicture(const std::string& fullName);
+    // The picture of a file chosen in the list; nothing when a newer choice abandoned its decode.
+    std::optional<Picture> loadListPicture(const std::string& fullName);
     void planBrowseAhead();
 
     Program& m_program;

@@ -8,18 +8,18 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "app/program.h"
 #include "forms/host.h"
 #include "win/browse_ahead.h"
 #include "win/file_system.h"
-#include "win/picture_loader.h"
 
 namespace plivora {
 
-Picture Form1::loadListPicture(const std::string& fullName) {
+std::optional<Picture> Form1::loadListPicture(const std::string& fullName) {
     if (std::optional<Picture> ahead = m_browseAhead->take(fullName)) {
-        return std::move(*ahead);
+        return ahead;
     }
-    return LoadPicture(fullName);
+    return m_program.loadChosenPicture(fullName);
 }
 
 void Form1::planBrowseAhead() {

@@ -1,5 +1,9 @@
 // The main window's picture display: a file chosen in the list or dropped on it is loaded into
 // the thumbnail window's imgShadow, fitted into the display area and described by the labels.
+// The picture is decoded, and the animation control's frames after it, while the window runs
+// events; a newer choice abandons the decode or the load at its next step.
+#include <optional>
+
 #include "app/form1.h"
 #include "app/form11.h"
 #include "app/number_format.h"
@@ -8,7 +12,6 @@
 #include "thumbs/form2.h"
 #include "win/error.h"
 #include "win/file_system.h"
-#include "win/picture_loader.h"
 
 namespace plivora {
 
@@ -50,7 +53,13 @@ void Form1::showListFile(const std::string& folder, const std::string& name) {
     lblErrorMessage.setVisible(false);
     Form2& thumbnails = program.form2();
     try {
-        thumbnails.imgShadow.setPicture(loadListPicture(fullName));
+        std::optional<Picture> picture = loadListPicture(fullName);
+        // A file chosen while the picture decoded is shown next; this one ends here, before
+        // anything shows it.
+        if (!picture) {
+            return;
+        }
+        thumbnails.imgShadow.setPicture(*picture);
     } catch (const Error& error) {
         if (error.number() == ErrorNumber::FileNotFound) {
             program.form11().AnswerOk("File not found, " + errorText(error));
@@ -71,8 +80,8 @@ void Form1::showListFile(const std::string& folder, const std::string& name) {
     // The later steps each run even when an earlier one failed.
     ErrorState errors;
     errors.run([&] { AnimatedGifCtl1.LoadGif(true, fullName); });
-    // The load let events run; a file chosen meanwhile is shown next, so this one stops here
-    // rather than put its labels and caption beside the other's picture.
+    // The load let events run; a file chosen meanwhile ended it and is shown next, so this one
+    // stops here rather than put its labels and caption beside the other's picture.
     if (program.displayChoices.superseded()) {
         return;
     }
@@ -116,7 +125,12 @@ void Form1::FitToArea() {
 bool Form1::ShowDroppedPicture(const std::string& p, const std::string& name) {
     Form2& thumbnails = m_program.form2();
     try {
-        thumbnails.imgShadow.setPicture(LoadPicture(p));
+        std::optional<Picture> picture = m_program.loadChosenPicture(p);
+        // A choice made while the picture decoded is shown next; the drop ends here.
+        if (!picture) {
+            return false;
+        }
+        thumbnails.imgShadow.setPicture(*picture);
     } catch (const Error&) {
         lblErrorMessage.setCaption("Unidentified ''" + name + "''");
         lblErrorMessage.setVisible(true);

@@ -4,11 +4,12 @@
 
 namespace plivora {
 
-// Runs the user's choices of what to show one at a time. Showing a picture lets events run (the
-// animation control's load does), so the next key press or click can arrive while the previous
-// choice is still on its way to the screen. Such a choice is not started inside the running one:
-// it is kept (a newer one replaces it), the running one stops at its next check of superseded(),
-// and the kept choice runs as soon as the running one returns. Handlers therefore never nest more
+// Runs the user's choices of what to show one at a time. Showing a picture lets events run (while
+// the picture decodes and while the animation control loads its frames), so the next key press or
+// click can arrive while the previous choice is still on its way to the screen. Such a choice is
+// not started inside the running one: it is kept (a newer one replaces it), the running one stops
+// at its next check of superseded() (the decode or load under way is abandoned there), and the
+// kept choice runs as soon as the running one returns. Handlers therefore never nest more
 // than one level, and the last choice is the one that ends up on show.
 class LatestChoice {
 public:

@@ -10,6 +10,7 @@
 #include "app/form11.h"
 #include "app/form5.h"
 #include "arrange/form3.h"
+#include "forms/background_jobs.h"
 #include "forms/host.h"
 #include "thumbs/form2.h"
 #include "thumbs/form4.h"
@@ -24,7 +25,9 @@ namespace plivora {
 Program::Program(Host& host, ProgramPaths paths)
     : m_host(host),
       m_paths(std::move(paths)),
-      m_thumbnailCache(std::make_unique<ThumbnailCache>(m_paths.thumbnailFolder, LoadPicture)) {
+      m_thumbnailCache(std::make_unique<ThumbnailCache>(m_paths.thumbnailFolder, LoadPicture)),
+      m_chosenPictureLoader(LoadPicture),
+      m_pictureJobs(std::make_unique<BackgroundJobs>(host)) {
     // An error that a handler lets out reaches the user in the program's own warning box.
     m_host.setWarningBox([this](const std::string& message) { form11().AnswerOk(message); });
 }
@@ -114,6 +117,12 @@ void Program::showStartFile(const std::string& fullName) {
     }
     // A file the list leaves out (another extension, a hidden name) is shown as a drop of it is.
     main.File1.raiseOLEDragDrop(DropData{std::vector<std::string>{fullName}});
+}
+
+std::optional<Picture> Program::loadChosenPicture(const std::string& path) {
+    return m_pictureJobs->run<Picture>(
+        [loader = m_chosenPictureLoader, path] { return loader(path); },
+        [this] { return displayChoices.superseded(); });
 }
 
 void Program::endPageFill() {

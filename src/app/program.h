@@ -1,16 +1,20 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/latest_choice.h"
 #include "forms/types.h"
+#include "win/picture.h"
 
 namespace plivora {
 
 class Host;
+class BackgroundJobs;
 class Form1;
 class Form2;
 class Form3;
@@ -100,6 +104,14 @@ public:
     // Choices of a picture to show (from the file list, a drop, a thumbnail): one at a time, the
     // last one wins.
     LatestChoice displayChoices;
+    // Decodes the picture of a choice on a thread of its own while the windows run events (in
+    // turn where the host allows no background work). Nothing when a newer choice came meanwhile:
+    // the decode is abandoned and its picture dropped. Throws the loader's Error.
+    std::optional<Picture> loadChosenPicture(const std::string& path);
+    // The loader that decodes chosen pictures: LoadPicture unless a test sets another.
+    void setChosenPictureLoader(std::function<Picture(const std::string& path)> loader) {
+        m_chosenPictureLoader = std::move(loader);
+    }
     // Whether a page fill is in progress; it lets events run after every thumbnail.
     bool fillingPage = false;
     // Ends the page fill in progress, if any, before it places another thumbnail: the main
@@ -114,6 +126,8 @@ private:
     Host& m_host;
     ProgramPaths m_paths;
     std::unique_ptr<ThumbnailCache> m_thumbnailCache;
+    std::function<Picture(const std::string& path)> m_chosenPictureLoader;
+    std::unique_ptr<BackgroundJobs> m_pictureJobs;
     std::unique_ptr<Form1> m_form1;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;

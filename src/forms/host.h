@@ -72,6 +72,14 @@ public:
     // Whether work such as decoding the next pictures may run on a second thread. A host that
     // must stay deterministic (the headless one) answers false and everything runs in turn.
     virtual bool allowsBackgroundWork() const { return false; }
+    // How the window's thread waits for work on another thread (BackgroundJobs) without freezing
+    // the windows: it runs the pending events and, when there are none, sleeps until the next
+    // event or wake(). Throws what doEvents throws. A host without background work just runs the
+    // pending events.
+    virtual void waitForEvents() = 0;
+    // Ends the waitForEvents under way, or the next one: called on the thread of a job that has
+    // finished. The one Host call that may be made from any thread.
+    virtual void wake() = 0;
     virtual void beep() = 0;
     virtual void quit() = 0;  // ends the program at once
 

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 #include "forms/form.h"
 #include "forms/host.h"
-#include "forms/window_calls.h"
 #include "win/error.h"
 #include "win/file_system.h"
 
@@ -26,11 +27,16 @@ PixelRect largestScreenPx(const Host& host) {
     return PixelRect{0, 0, static_cast<int>(std::ceil(width * ratio)),
                      static_cast<int>(std::ceil(height * ratio))};
 }
+// Ends a load that its host window abandoned; thrown by loadFrame through the engine's frame
+// loop, which deletes the frame file on the way, and caught in LoadGif.
+struct LoadEnded {};
 
 }  // namespace
 
 AnimatedGifCtl::AnimatedGifCtl(Form& form, std::string name, Control* container)
-    : UserControl(form, std::move(name), container), Timer1(form, this->name() + ".Timer1") {
+    : UserControl(form, std::move(name), container),
+      Timer1(form, this->name() + ".Timer1"),
+      m_frameJobs(form.host()) {
     GdiContext& gdi = host().gdi();
     m_surface = gdi.createSurface(1, 1, gdi.systemColors().resolve(kButtonFace));
     m_ownDc = gdi.GetDC(m_surface);
@@ -41,6 +47,10 @@ AnimatedGifCtl::AnimatedGifCtl(Form& form, std::string name, Control* container)
     m_engine->setStopRender(true);
     sethdc(m_ownDc);
     Timer1.Timer = [this] {
+        // A clock started while a load runs draws from the load's end on.
+        if (m_loading) {
+            return;
+        }
         m_engine->Timer1_Timer();
         publishSurface();
     };
@@ -123,25 +133,42 @@ void AnimatedGifCtl::LoadGif(bool getFname, const std::string& sPathFile) {
         setStrGifFileName("");
         fGetGifFileName(sPathFile);
         host().doEvents();
+        if (loadAbandoned()) {
+            ClearGif();
+            return;
+        }
     }
-    SetCapture(this);
+    // The load lets events run, so the mouse is not captured: the clicks that choose another file
+    // must reach the file list. The hourglass shows over every window of the program all the same.
     setMousePointer(Host::kPointerHourglass);
+    struct Loading {
+        AnimatedGifCtl& control;
+        explicit Loading(AnimatedGifCtl& c) : control(c) { control.m_loading = true; }
+        ~Loading() {
+            control.m_loading = false;
+            control.setMousePointer(Host::kPointerDefault);
+        }
+    };
     try {
+        const Loading loading(*this);
         m_engine->ReadGifFrames();
+    } catch (const LoadEnded&) {
+        ClearGif();
+        return;
     } catch (const Error&) {
-        // The pointer and the capture are given back before the error goes to the caller.
-        setMousePointer(Host::kPointerDefault);
-        ReleaseCapture(host());
+        // The pointer is given back before the error goes to the caller.
         publishSurface();
         throw;
     }
-    setMousePointer(Host::kPointerDefault);
-    ReleaseCapture(host());
     if (!strGifFileName().empty()) {
         m_engine->setUserDelay(0);
         m_engine->PaintGif(0);
     }
     publishSurface();
+}
+
+bool AnimatedGifCtl::loadAbandoned() const {
+    return LoadAbandoned && LoadAbandoned();
 }
 
 void AnimatedGifCtl::ClearGif() {
@@ -153,7 +180,8 @@ void AnimatedGifCtl::ClearGif() {
 }
 
 void AnimatedGifCtl::UserControl_Paint() {
-    if (strGifFileName().empty()) {
+    // A load under way paints at its end.
+    if (strGifFileName().empty() || m_loading) {
         return;
     }
     if (m_displaySavedGifFileName) {
@@ -239,8 +267,9 @@ void AnimatedGifCtl::setMousePointer(int pointer) {
 
 void AnimatedGifCtl::publishSurface() {
     // Whether there is anything to show at all is part of the control's appearance.
-    if (holdsGif() != m_publishedHoldsGif) {
-        m_publishedHoldsGif = holdsGif();
+    const bool drawn = !isBlank();
+    if (drawn != m_publishedDrawn) {
+        m_publishedDrawn = drawn;
         notify(ViewChange::Appearance);
     }
     const std::uint64_t change = host().gdi().changeCount(host().gdi().selectedBitmap(m_ownDc));
@@ -251,6 +280,18 @@ void AnimatedGifCtl::publishSurface() {
 }
 
 // ---- GifAnimationHost ----
+
+Picture AnimatedGifCtl::loadFrame(const std::function<Picture(const std::string& path)>& loader,
+                                  const std::string& path, std::shared_ptr<const void> pathOwner) {
+    // An abandoned decode runs on to its end; it holds the frame file until then.
+    std::optional<Picture> picture = m_frameJobs.run<Picture>(
+        [loader, path, pathOwner = std::move(pathOwner)] { return loader(path); },
+        [this] { return loadAbandoned(); });
+    if (!picture) {
+        throw LoadEnded{};
+    }
+    return std::move(*picture);
+}
 
 void AnimatedGifCtl::setTimerInterval(int intervalMs) {
     Timer1.setInterval(intervalMs);

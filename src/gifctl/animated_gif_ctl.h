@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/background_jobs.h"
 #include "forms/property_bag.h"
 #include "forms/timer_control.h"
 #include "forms/user_control.h"
@@ -29,6 +30,10 @@ public:
     TimerControl Timer1;
     // Where the control's warnings go (the program's warning box); the host window sets it.
     std::function<void(const std::string& message)> Warning;
+    // Asked whenever a load has let events run: true when the host window no longer wants the
+    // file (the user chose another meanwhile). The load then stops at its next frame and the
+    // control holds no GIF. Unset: every load runs to its end.
+    std::function<bool()> LoadAbandoned;
 
     // --- Properties ---
     std::int32_t UserDelay() const { return m_engine->UserDelay(); }
@@ -66,8 +71,10 @@ public:
     std::string fGetGifFileName(const std::string& sPathFile);
     void Refresh();
     void StopGif() { m_engine->StopGif(); }
-    // Shows frame 0 of a GIF file, stopped. Errors of the parse go back to the caller, after the
-    // pointer and the mouse capture are released.
+    // Shows frame 0 of a GIF file, stopped. The frames are decoded on other threads while the
+    // window runs events (in turn where the host allows no background work), under the hourglass;
+    // a load that LoadAbandoned ends leaves the control holding no GIF. Errors of the parse go
+    // back to the caller, after the pointer is given back.
     void LoadGif(bool getFname, const std::string& sPathFile);
     // Stops and forgets the GIF on show: the surface shows only the background.
     void ClearGif();
@@ -92,7 +99,8 @@ public:
     // until the next load or ClearGif. Only then does the control draw its border, background
     // and frames; without one it is blank, so the picture under it shows whole.
     bool holdsGif() const { return m_engine->hasFrames(); }
-    bool isBlank() const override { return !holdsGif(); }
+    // A load under way draws nothing until it ends, whatever frames it has so far.
+    bool isBlank() const override { return m_loading || !holdsGif(); }
 
     const Image& surface() const override;
     void move(float left, float top, float width, float height) override;
@@ -107,23 +115,28 @@ private:
     double scaleHeight() const override;
     int screenWidthPx() const override;
     int screenHeightPx() const override;
+    Picture loadFrame(const std::function<Picture(const std::string& path)>& loader,
+                      const std::string& path, std::shared_ptr<const void> pathOwner) override;
 
     void PropertyChanged(const std::string& name) { m_changed.push_back(name); }
     void resizeSurface();
     void publishSurface();
     void setMousePointer(int pointer);
+    bool loadAbandoned() const;
 
     SurfaceId m_surface;
     HDC m_ownDc;
     std::unique_ptr<GifAnimation> m_engine;
     std::uint64_t m_publishedChange = 0;
-    bool m_publishedHoldsGif = false;
+    bool m_publishedDrawn = false;  // !isBlank() as last published
     bool m_displaySavedGifFileName = false;
     Picture m_picture;
     OleColor m_maskColor = kButtonFace;
     Picture m_maskPicture;
     int m_mousePointer = 0;
     std::vector<std::string> m_changed;
+    bool m_loading = false;  // a LoadGif is under way
+    BackgroundJobs m_frameJobs;
 };
 
 }  // namespace plivora

@@ -116,8 +116,9 @@ void GifAnimation::loadFramePictures() {
 
         GifFrame frame;
         {
-            const FrameFile file(GetTempPathA(), k, frameFileParts(m_stream, k));
-            Picture picture = m_loader(file.path());
+            const auto file =
+                std::make_shared<const FrameFile>(GetTempPathA(), k, frameFileParts(m_stream, k));
+            Picture picture = m_host.loadFrame(m_loader, file->path(), file);
             // The decoder may read a frame file differently from the walk (at another size);
             // what it decoded is held to the same limit as what the walk read.
             if (!picture.isNull() &&

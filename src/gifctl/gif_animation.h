@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,14 @@ public:
     // kept frames are no larger: what lies beyond could never be seen. 0 when no screen is known.
     virtual int screenWidthPx() const = 0;
     virtual int screenHeightPx() const = 0;
+    // Loads one frame file with the loader. The control lets its window run events meanwhile and
+    // may end the load here by throwing (a newer choice abandoned it). `pathOwner` keeps the
+    // frame file readable at `path` for as long as a loader that was left running may read it.
+    virtual Picture loadFrame(const std::function<Picture(const std::string& path)>& loader,
+                              const std::string& path, std::shared_ptr<const void> pathOwner) {
+        static_cast<void>(pathOwner);
+        return loader(path);
+    }
 };
 
 // A frame's rectangle on the canvas, in pixels.

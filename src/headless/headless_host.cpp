@@ -91,6 +91,27 @@ void HeadlessHost::doEvents() {
     }
 }
 
+void HeadlessHost::waitForEvents() {
+    if (!m_backgroundWork || !m_actions.empty()) {
+        doEvents();
+        return;
+    }
+    {
+        std::unique_lock<std::mutex> lock(m_wakeMutex);
+        m_wakeChanged.wait(lock, [this] { return m_woken; });
+        m_woken = false;
+    }
+    doEvents();
+}
+
+void HeadlessHost::wake() {
+    {
+        const std::lock_guard<std::mutex> lock(m_wakeMutex);
+        m_woken = true;
+    }
+    m_wakeChanged.notify_all();
+}
+
 void HeadlessHost::popupMenu(Menu& menu, PixelPoint at, unsigned flags) {
     m_popups.push_back({menu.name(), at, flags});
     const std::string choice = m_menuChoice;

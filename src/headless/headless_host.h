@@ -1,9 +1,11 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,10 @@ public:
     // Qt host does (decoding a page's next pictures, browsing ahead).
     bool allowsBackgroundWork() const override { return m_backgroundWork; }
     void setBackgroundWork(bool allowed) { m_backgroundWork = allowed; }
+    // Delivers the queued actions as DoEvents does; with background work on and no action
+    // queued, first waits until a job's thread calls wake().
+    void waitForEvents() override;
+    void wake() override;
     // Queues a user action for the next DoEvents.
     void postAction(std::function<void()> action) { m_actions.push_back(std::move(action)); }
     void beep() override { ++m_beeps; }
@@ -134,6 +140,9 @@ private:
     int m_doEventsDepth = 0;
     int m_deepestDoEvents = 0;
     bool m_backgroundWork = false;
+    std::mutex m_wakeMutex;
+    std::condition_variable m_wakeChanged;
+    bool m_woken = false;  // a wake() not yet consumed by a wait
     int m_beeps = 0;
     bool m_quit = false;
     std::string m_menuChoice;

@@ -388,6 +388,23 @@ void QtHost::doEvents() {
     }
 }
 
+void QtHost::waitForEvents() {
+    if (!m_quitting) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    if (m_quitting) {
+        throw ProgramEnding{};
+    }
+}
+
+void QtHost::wake() {
+    // A call posted to the application object is an event of the window's thread: it ends the
+    // wait for events there, or the next one if none is under way. Posting is safe from any
+    // thread.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+}
+
 void QtHost::beep() {
     QApplication::beep();
 }

@@ -76,6 +76,10 @@ public:
     // Runs the pending events; throws ProgramEnding when the program ends meanwhile.
     void doEvents() override;
     bool allowsBackgroundWork() const override { return true; }
+    // Runs the pending events, or sleeps in the event loop until the next one comes; a job's
+    // wake() is such an event. Throws ProgramEnding as doEvents does.
+    void waitForEvents() override;
+    void wake() override;
     void beep() override;
     // Ends the program at once: the windows go off the screen, the event loop is told to stop,
     // and from now on no view raises an event, no timer ticks and DoEvents unwinds its caller.

@@ -1,5 +1,7 @@
 // The thumbnail window's handlers: paging through built pages, picking a thumbnail, the
 // real-size view with its pan, and the animation panel.
+#include <optional>
+
 #include "app/form1.h"
 #include "app/form11.h"
 #include "app/program.h"
@@ -11,7 +13,6 @@
 #include "thumbs/thumbnail_item_text.h"
 #include "thumbs/thumbnail_pages.h"
 #include "win/error.h"
-#include "win/picture_loader.h"
 
 namespace plivora {
 
@@ -145,7 +146,12 @@ void Form2::PickThumbnail(const std::string& itemText) {
     }
     if (intMouseButton == MouseButton::Left) {
         try {
-            imgShadow.setPicture(LoadPicture(full));
+            std::optional<Picture> picture = m_program.loadChosenPicture(full);
+            // A choice made while the picture decoded is shown next; this pick ends here.
+            if (!picture) {
+                return;
+            }
+            imgShadow.setPicture(*picture);
         } catch (const Error& error) {
             m_program.form11().AnswerOk("Error occurred, " + errorText(error));
         }
