@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "win/image.h"
+#include "win/image_scale.h"
 
 namespace plivora {
 
@@ -19,7 +20,11 @@ class ByteReader;
 // included) or ends before its last row (an RLE stream before its last row or end-of-bitmap
 // code); 7 when it is larger than kMaxPicturePixels. Both are told from the header before any
 // pixel memory is taken, except for an RLE stream's end.
-Image decodeBitmapFile(ByteReader& reader);
+//
+// The pixels come at the size `decodeSize` chooses from the bitmap's size (at that size when it
+// gives none), each row shrunk into place as it is decoded; an empty image when it asks for the
+// header only, after every check that needs no pixel data.
+Image decodeBitmapFile(ByteReader& reader, const DecodeSize& decodeSize = {});
 
 // One image of an icon or cursor file, as its directory places it.
 struct IconEntry {
@@ -38,7 +43,8 @@ IconEntry chooseIconEntry(ByteReader& reader);
 // the AND-mask rows, at the size its header gives. The AND mask makes pixels transparent in an
 // entry of up to 24 bits; a 32-bit entry has its own alpha, and its mask serves only when that
 // alpha is zero everywhere (it was never written). Errors as decodeBitmapFile; an entry of up to
-// 24 bits without its mask rows is cut short.
-Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry);
+// 24 bits without its mask rows is cut short. The size as decodeBitmapFile's.
+Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry,
+                       const DecodeSize& decodeSize = {});
 
 }  // namespace plivora

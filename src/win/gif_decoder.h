@@ -1,6 +1,7 @@
 #pragma once
 
 #include "win/image.h"
+#include "win/image_scale.h"
 
 namespace plivora {
 
@@ -13,10 +14,14 @@ class ByteReader;
 // its table colour and gets alpha 0; every other pixel is opaque. Composing frames onto the
 // logical screen is left to the GIF control.
 //
+// The pixels come at the size `decodeSize` chooses from the image's size (at that size when it
+// gives none), shrunk row by row as they are decoded; an empty image when it asks for the header
+// only, after every check below that needs no pixel data.
+//
 // Throws Error 481 when the stream is not a GIF, holds no image, has no colour table for its
 // first image, or ends before that image's pixels are complete (told from the descriptor, before
 // any pixel memory is taken, when the rest of the stream is too short to encode that many pixels
 // at LZW's highest compression); 7 when the image is larger than kMaxPicturePixels.
-Image decodeFirstGifImage(ByteReader& reader);
+Image decodeFirstGifImage(ByteReader& reader, const DecodeSize& decodeSize = {});
 
 }  // namespace plivora

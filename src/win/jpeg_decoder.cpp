@@ -309,6 +309,8 @@ public:
         return fullImage();
     }
 
+    std::size_t heldBytes() const override { return pixelBytes(m_reduced) + pixelBytes(m_full); }
+
 private:
     Image decodeFullOrStandIn() {
         try {
@@ -340,11 +342,11 @@ private:
 
 }  // namespace
 
-std::shared_ptr<PictureSource> decodeJpeg(const PictureInput& input) {
+std::shared_ptr<PictureSource> decodeJpeg(const PictureInput& input, bool reduce) {
     Decompressor decompressor(input);
     const Size stored = decompressor.stored();
     const int orientation = decompressor.orientation();
-    const int shift = reductionShift(stored);
+    const int shift = reduce ? reductionShift(stored) : 0;
     Image pixels = upright(decompressor.decode(shift), orientation);
     if (shift > 0) {
         return std::make_shared<JpegPictureSource>(input, stored, orientation, std::move(pixels),
@@ -352,6 +354,13 @@ std::shared_ptr<PictureSource> decodeJpeg(const PictureInput& input) {
     }
     return std::make_shared<JpegPictureSource>(input, stored, orientation, Image(),
                                                std::move(pixels));
+}
+
+PixelSize jpegNaturalSize(const PictureInput& input) {
+    const Decompressor decompressor(input);
+    const Size stored = decompressor.stored();
+    return decompressor.orientation() >= 5 ? PixelSize{stored.height, stored.width}
+                                           : PixelSize{stored.width, stored.height};
 }
 
 }  // namespace plivora
