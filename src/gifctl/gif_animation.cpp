@@ -44,7 +44,7 @@ std::optional<std::vector<std::uint8_t>> readGifFile(const std::string& path) {
 }  // namespace
 
 GifAnimation::GifAnimation(GdiContext& gdi, HDC ownDc, GifAnimationHost& host)
-    : m_gdi(gdi), m_host(host), m_loader(LoadPicture), m_ownDc(ownDc), m_hdc(ownDc) {
+    : m_gdi(gdi), m_host(host), m_loader(loadPictureAtNaturalSize), m_ownDc(ownDc), m_hdc(ownDc) {
     m_canvasDc = m_gdi.CreateCompatibleDC(m_ownDc);
 }
 

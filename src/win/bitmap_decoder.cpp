@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,14 +55,12 @@ void readExactlyAt(ByteReader& reader, std::uint64_t offset, void* buffer, std::
     }
 }
 
-// The bytes from an offset on, read in blocks.
+// The bytes from an offset on, read in blocks. Each block is read from where the last one ended,
+// so streams at two places of one reader may take turns.
 class Stream {
 public:
-    Stream(ByteReader& reader, std::uint64_t offset) : m_reader(reader), m_buffer(1 << 16) {
-        if (!m_reader.seek(offset)) {
-            invalid();
-        }
-    }
+    Stream(ByteReader& reader, std::uint64_t offset)
+        : m_reader(reader), m_buffer(1 << 16), m_next(offset) {}
 
     // The next byte, or -1 at the end of the data.
     int next() {
@@ -89,12 +88,14 @@ public:
 private:
     bool refill() {
         m_pos = 0;
-        m_end = m_reader.read(m_buffer.data(), m_buffer.size());
+        m_end = readAt(m_reader, m_next, m_buffer.data(), m_buffer.size());
+        m_next += m_end;
         return m_end > 0;
     }
 
     ByteReader& m_reader;
     std::vector<unsigned char> m_buffer;
+    std::uint64_t m_next;
     std::size_t m_pos = 0;
     std::size_t m_end = 0;
 };
@@ -347,30 +348,46 @@ std::size_t imageRow(const Dib& dib, long long storedRow) {
 }
 
 // Reads the uncompressed rows; the caller has checked that the data holds all of them.
-void readRows(ByteReader& reader, const Dib& dib, Image& image) {
+void readRows(ByteReader& reader, const Dib& dib, ScaledRows& rows) {
     Stream stream(reader, dib.pixelOffset);
     std::vector<unsigned char> row(static_cast<std::size_t>(dib.rowBytes()));
-    const auto width = static_cast<std::size_t>(dib.width);
     for (long long y = 0; y < dib.height; ++y) {
         if (!stream.read(row.data(), row.size())) {
             invalid();
         }
-        convertRow(dib, row.data(), image.pixels.data() + imageRow(dib, y) * width);
+        const int at = static_cast<int>(imageRow(dib, y));
+        convertRow(dib, row.data(), rows.row(at));
+        rows.addRow(at);
     }
 }
 
-// Decodes an RLE8 or RLE4 stream into an image that starts transparent: pixels the stream skips
-// with a delta or an end of line, or leaves after an early end of bitmap, stay so. Runs past the
-// right edge are clipped.
-void readRle(ByteReader& reader, const Dib& dib, Image& image) {
+// Decodes an RLE8 or RLE4 stream one row at a time, each row starting transparent: pixels the
+// stream skips with a delta or an end of line, or leaves after an early end of bitmap, stay so.
+// Runs past the right edge are clipped.
+void readRle(ByteReader& reader, const Dib& dib, ScaledRows& rows) {
     Stream stream(reader, dib.pixelOffset);
     const bool four = dib.compression == kRle4;
     long long x = 0;
-    long long y = 0;  // stored row
+    long long y = 0;  // stored row; while it is within the picture, its row is open in `line`
+    std::uint32_t* line = nullptr;
+    auto openRow = [&] {
+        line = rows.row(static_cast<int>(imageRow(dib, y)));
+        std::fill_n(line, static_cast<std::size_t>(dib.width), 0x00000000u);
+    };
+    // Hands over the rows down to stored row `to` (each one the stream passes, as it is).
+    auto moveDown = [&](long long to) {
+        while (y < to && y < dib.height) {
+            rows.addRow(static_cast<int>(imageRow(dib, y)));
+            ++y;
+            if (y < dib.height) {
+                openRow();
+            }
+        }
+        y = std::max(y, to);
+    };
     auto put = [&](unsigned index) {
         if (x < dib.width && y < dib.height) {
-            image.pixels[imageRow(dib, y) * static_cast<std::size_t>(dib.width) +
-                         static_cast<std::size_t>(x)] = dib.palette[index & 0xFF];
+            line[x] = dib.palette[index & 0xFF];
         }
         ++x;
     };
@@ -381,6 +398,7 @@ void readRle(ByteReader& reader, const Dib& dib, Image& image) {
         }
         return static_cast<unsigned>(byte);
     };
+    openRow();
     while (y < dib.height) {
         const unsigned count = next();
         const unsigned value = next();
@@ -393,12 +411,12 @@ void readRle(ByteReader& reader, const Dib& dib, Image& image) {
         }
         if (value == 0) {  // end of line
             x = 0;
-            ++y;
-        } else if (value == 1) {  // end of bitmap
-            return;
+            moveDown(y + 1);
+        } else if (value == 1) {  // end of bitmap: the rows left stay transparent
+            moveDown(dib.height);
         } else if (value == 2) {  // delta: right and up (down in the picture) from here
             x += next();
-            y += next();
+            moveDown(y + next());
         } else {  // absolute: `value` indices follow, padded to a whole number of words
             const unsigned bytes = four ? (value + 1) / 2 : value;
             for (unsigned i = 0; i < bytes; ++i) {
@@ -434,33 +452,54 @@ std::string readProfile(ByteReader& reader, const Dib& dib) {
     return profile;
 }
 
+// Refuses uncompressed rows of `dib` that do not all lie within `dataEnd`, before the pixel
+// memory is taken.
+void checkRowsPresent(const Dib& dib, std::uint64_t dataEnd) {
+    if (dib.pixelOffset > dataEnd ||
+        dib.rowBytes() > (dataEnd - dib.pixelOffset) / std::uint64_t(dib.height)) {
+        invalid();
+    }
+}
+
+bool isRle(const Dib& dib) {
+    return dib.compression == kRle8 || dib.compression == kRle4;
+}
+
+// The pixels' size as `decodeSize` chooses it; none when only the header was asked for.
+std::optional<PixelSize> chosenSize(const Dib& dib, const DecodeSize& decodeSize) {
+    const PixelSize natural{static_cast<int>(dib.width), static_cast<int>(dib.height)};
+    return decodeSize ? decodeSize(natural) : natural;
+}
+
 // Decodes the rows of `dib` whose data must lie within `dataEnd`.
-Image decodePixels(ByteReader& reader, const Dib& dib, std::uint64_t dataEnd) {
-    const bool rle = dib.compression == kRle8 || dib.compression == kRle4;
-    if (!rle && (dib.pixelOffset > dataEnd ||
-                 dib.rowBytes() > (dataEnd - dib.pixelOffset) / std::uint64_t(dib.height))) {
-        invalid();  // cut short: refused before the pixel memory is taken
+Image decodePixels(ByteReader& reader, const Dib& dib, std::uint64_t dataEnd,
+                   const DecodeSize& decodeSize) {
+    if (!isRle(dib)) {
+        checkRowsPresent(dib, dataEnd);
     }
-    Image image(static_cast<int>(dib.width), static_cast<int>(dib.height),
-                rle ? 0x00000000u : 0xFF000000u);
-    if (rle) {
-        readRle(reader, dib, image);
+    const std::optional<PixelSize> size = chosenSize(dib, decodeSize);
+    if (!size) {
+        return Image();
+    }
+    ScaledRows rows({static_cast<int>(dib.width), static_cast<int>(dib.height)}, *size);
+    if (isRle(dib)) {
+        readRle(reader, dib, rows);
     } else {
-        readRows(reader, dib, image);
+        readRows(reader, dib, rows);
     }
-    return image;
+    return rows.finish();
 }
 
 }  // namespace
 
-Image decodeBitmapFile(ByteReader& reader, std::string* iccProfile) {
+Image decodeBitmapFile(ByteReader& reader, const DecodeSize& decodeSize, std::string* iccProfile) {
     unsigned char head[kFileHeaderBytes] = {};
     readExactlyAt(reader, 0, head, sizeof head);
     if (head[0] != 'B' || head[1] != 'M') {
         invalid();
     }
     const Dib dib = readDib(reader, kFileHeaderBytes, DibKind::File, u32(head + 10));
-    Image image = decodePixels(reader, dib, reader.size());
+    Image image = decodePixels(reader, dib, reader.size(), decodeSize);
     if (iccProfile) {
         *iccProfile = readProfile(reader, dib);
     }
@@ -524,25 +563,16 @@ IconEntry chooseIconEntry(ByteReader& reader) {
     return best;
 }
 
-Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry, std::string* iccProfile) {
+Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry, const DecodeSize& decodeSize,
+                       std::string* iccProfile) {
     const Dib dib = readDib(reader, entry.offset, DibKind::IconEntry, 0);
-    if (dib.compression == kRle8 || dib.compression == kRle4) {
+    if (isRle(dib)) {
         invalid();  // an icon's mask rows follow its colour rows, which RLE leaves unplaced
     }
     const std::uint64_t fileEnd = reader.size();
-    Image image = decodePixels(reader, dib, fileEnd);
-    if (iccProfile) {
-        *iccProfile = readProfile(reader, dib);
-    }
-
-    const bool ownAlpha = dib.bitsPerPixel == 32 && dib.alpha.present();
-    if (ownAlpha && std::any_of(image.pixels.begin(), image.pixels.end(),
-                                [](std::uint32_t argb) { return (argb >> 24) != 0; })) {
-        return image;
-    }
+    checkRowsPresent(dib, fileEnd);
     // The AND mask: one bit per pixel, rows padded to 32 bits, in the colour rows' order; a set
-    // bit makes the pixel transparent. A 32-bit entry's alpha that is zero everywhere was never
-    // written: its pixels are opaque where the mask, if there is one, leaves them.
+    // bit makes the pixel transparent.
     const std::uint64_t maskRowBytes = (std::uint64_t(dib.width) + 31) / 32 * 4;
     const std::uint64_t maskOffset = dib.pixelOffset + dib.rowBytes() * std::uint64_t(dib.height);
     const bool hasMask =
@@ -552,33 +582,64 @@ Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry, std::string* 
     const std::uint64_t maskEnd = maskOffset + maskRowBytes * std::uint64_t(dib.height);
     const bool profileInMask = dib.profileSize != 0 && dib.profileOffset < maskEnd &&
                                maskOffset < dib.profileOffset + dib.profileSize;
-    if (ownAlpha) {
-        for (std::uint32_t& argb : image.pixels) {
-            argb |= 0xFF000000u;
-        }
+    const bool ownAlpha = dib.bitsPerPixel == 32 && dib.alpha.present();
+    if (!hasMask && !ownAlpha && !profileInMask) {
+        invalid();
     }
-    if (profileInMask) {
-        return image;
+    const std::optional<PixelSize> size = chosenSize(dib, decodeSize);
+    if (!size) {
+        return Image();
     }
-    if (!hasMask) {
-        if (!ownAlpha) {
-            invalid();
-        }
-        return image;
-    }
-    Stream stream(reader, maskOffset);
-    std::vector<unsigned char> row(static_cast<std::size_t>(maskRowBytes));
+
     const auto width = static_cast<std::size_t>(dib.width);
+    std::vector<unsigned char> colourRow(static_cast<std::size_t>(dib.rowBytes()));
+    std::vector<unsigned char> maskRow(static_cast<std::size_t>(maskRowBytes));
+    // A 32-bit entry's alpha serves unless it is zero everywhere: then it was never written, and
+    // the pixels are opaque where the mask, if there is one, leaves them. Whether it is, a first
+    // pass over the colour rows tells, before any row is kept.
+    bool keepAlpha = false;
+    if (ownAlpha) {
+        Stream colours(reader, dib.pixelOffset);
+        std::vector<std::uint32_t> line(width);
+        for (long long y = 0; y < dib.height && !keepAlpha; ++y) {
+            if (!colours.read(colourRow.data(), colourRow.size())) {
+                invalid();
+            }
+            convertRow(dib, colourRow.data(), line.data());
+            keepAlpha = std::any_of(line.begin(), line.end(),
+                                    [](std::uint32_t argb) { return (argb >> 24) != 0; });
+        }
+    }
+    const bool applyMask = !keepAlpha && hasMask && !profileInMask;
+
+    ScaledRows rows({static_cast<int>(dib.width), static_cast<int>(dib.height)}, *size);
+    Stream colours(reader, dib.pixelOffset);
+    Stream mask(reader, maskOffset);
     for (long long y = 0; y < dib.height; ++y) {
-        if (!stream.read(row.data(), row.size())) {
+        if (!colours.read(colourRow.data(), colourRow.size()) ||
+            (applyMask && !mask.read(maskRow.data(), maskRow.size()))) {
             invalid();
         }
-        std::uint32_t* out = image.pixels.data() + imageRow(dib, y) * width;
-        for (std::size_t x = 0; x < width; ++x) {
-            if ((row[x / 8] >> (7 - x % 8)) & 1) {
-                out[x] &= 0x00FFFFFFu;
+        const int at = static_cast<int>(imageRow(dib, y));
+        std::uint32_t* out = rows.row(at);
+        convertRow(dib, colourRow.data(), out);
+        if (ownAlpha && !keepAlpha) {
+            for (std::size_t x = 0; x < width; ++x) {
+                out[x] |= 0xFF000000u;
             }
         }
+        if (applyMask) {
+            for (std::size_t x = 0; x < width; ++x) {
+                if ((maskRow[x / 8] >> (7 - x % 8)) & 1) {
+                    out[x] &= 0x00FFFFFFu;
+                }
+            }
+        }
+        rows.addRow(at);
+    }
+    Image image = rows.finish();
+    if (iccProfile) {
+        *iccProfile = readProfile(reader, dib);
     }
     return image;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "win/image.h"
+#include "win/image_scale.h"
 
 namespace plivora {
 
@@ -21,9 +22,14 @@ class ByteReader;
 // code); 7 when it is larger than kMaxPicturePixels. Both are told from the header before any
 // pixel memory is taken, except for an RLE stream's end.
 //
+// The pixels come at the size `decodeSize` chooses from the bitmap's size (at that size when it
+// gives none), each row shrunk into place as it is decoded; an empty image when it asks for the
+// header only, after every check that needs no pixel data.
+//
 // When `iccProfile` is given, it receives the ICC profile a V5 header embeds (empty when there is
 // none, or when it lies past the file's end); the pixels are returned as stored.
-Image decodeBitmapFile(ByteReader& reader, std::string* iccProfile = nullptr);
+Image decodeBitmapFile(ByteReader& reader, const DecodeSize& decodeSize = {},
+                       std::string* iccProfile = nullptr);
 
 // One image of an icon or cursor file, as its directory places it.
 struct IconEntry {
@@ -43,8 +49,9 @@ IconEntry chooseIconEntry(ByteReader& reader);
 // entry of up to 24 bits; a 32-bit entry has its own alpha, and its mask serves only when that
 // alpha is zero everywhere (it was never written). Errors as decodeBitmapFile; an entry of up to
 // 24 bits without its mask rows is cut short. An entry whose V5 header embeds a profile where the
-// mask rows would stand has no mask (its pixels are opaque); `iccProfile` as for decodeBitmapFile.
+// mask rows would stand has no mask (its pixels are opaque). The size and `iccProfile` as for
+// decodeBitmapFile.
 Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry,
-                       std::string* iccProfile = nullptr);
+                       const DecodeSize& decodeSize = {}, std::string* iccProfile = nullptr);
 
 }  // namespace plivora

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 #include <utility>
 
@@ -49,7 +50,7 @@ std::optional<Picture> BrowseAhead::take(const std::string& path) {
         picture = std::move(held->picture);
         ++m_hits;
     }
-    m_held.erase(held);
+    drop(held);
     return picture;
 }
 
@@ -57,6 +58,7 @@ void BrowseAhead::clear() {
     std::lock_guard lock(m_mutex);
     m_planned.clear();
     m_held.clear();
+    m_heldBytes = 0;
     ++m_generation;
 }
 
@@ -68,6 +70,16 @@ void BrowseAhead::waitUntilIdle() {
 int BrowseAhead::hits() const {
     std::lock_guard lock(m_mutex);
     return m_hits;
+}
+
+std::size_t BrowseAhead::heldBytes() const {
+    std::lock_guard lock(m_mutex);
+    return m_heldBytes;
+}
+
+std::list<BrowseAhead::Held>::iterator BrowseAhead::drop(std::list<Held>::iterator held) {
+    m_heldBytes -= held->bytes;
+    return m_held.erase(held);
 }
 
 bool BrowseAhead::isHeldUnchanged(const std::string& path) const {
@@ -110,11 +122,16 @@ void BrowseAhead::work() {
 
         lock.lock();
         m_busy = false;
-        if (picture && unchanged && generation == m_generation) {
-            m_held.remove_if([&](const Held& h) { return h.path == path; });
-            m_held.push_front(Held{path, *before, std::move(*picture)});
-            if (m_held.size() > kMostHeld) {
-                m_held.pop_back();
+        // A held picture is never drawn, so what it holds stays what it held when decoded.
+        const std::size_t bytes = picture ? picture->heldBytes() : 0;
+        if (picture && unchanged && generation == m_generation && bytes <= kMostHeldBytes) {
+            for (auto held = m_held.begin(); held != m_held.end();) {
+                held = held->path == path ? drop(held) : std::next(held);
+            }
+            m_held.push_front(Held{path, *before, std::move(*picture), bytes});
+            m_heldBytes += bytes;
+            while (m_held.size() > kMostHeld || m_heldBytes > kMostHeldBytes) {
+                drop(std::prev(m_held.end()));
             }
         }
         m_changed.notify_all();

@@ -26,8 +26,11 @@ class BrowseAhead {
 public:
     using Loader = std::function<Picture(const std::string& path)>;
 
-    // The most decoded pictures held at once.
+    // The most decoded pictures held at once, and the most bytes of pixels they may hold
+    // together. A picture is decoded at the size it is shown (see LoadPicture), so a held one
+    // takes a few MB at most; one that holds more than the whole budget is not kept.
     static constexpr std::size_t kMostHeld = 3;
+    static constexpr std::size_t kMostHeldBytes = std::size_t{64} << 20;
 
     explicit BrowseAhead(Loader loader);
     // Stops the thread after the picture it is decoding.
@@ -49,24 +52,29 @@ public:
     void waitUntilIdle();
     // How many pictures take has handed out.
     int hits() const;
+    // The bytes of pixels the held pictures hold.
+    std::size_t heldBytes() const;
 
 private:
     struct Held {
         std::string path;
         FileStamp stamp;
         Picture picture;
+        std::size_t bytes = 0;
     };
 
     void work();
-    bool isHeldUnchanged(const std::string& path) const;  // with the lock held
+    bool isHeldUnchanged(const std::string& path) const;             // with the lock held
+    std::list<Held>::iterator drop(std::list<Held>::iterator held);  // with the lock held
 
     Loader m_loader;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::string> m_planned;
     std::list<Held> m_held;  // most recently decoded first
-    bool m_busy = false;     // the thread is decoding
-    int m_generation = 0;    // counts clear calls, so a decode under way knows it is dropped
+    std::size_t m_heldBytes = 0;
+    bool m_busy = false;   // the thread is decoding
+    int m_generation = 0;  // counts clear calls, so a decode under way knows it is dropped
     int m_hits = 0;
     bool m_stop = false;
     std::thread m_thread;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,21 +99,23 @@ void convertRow(const GifPixelType* indexes, std::size_t count,
 }
 
 // The stream order of the rows of an interlaced image: every 8th row from 0, every 8th from 4,
-// every 4th from 2, every 2nd from 1.
-std::vector<int> interlacedRowOrder(int height) {
-    std::vector<int> order;
-    order.reserve(static_cast<std::size_t>(height));
+// every 4th from 2, every 2nd from 1. The rows are delivered in that order; ScaledRows takes them
+// so.
+int interlacedRow(int index, int height) {
     static constexpr int kStart[] = {0, 4, 2, 1};
     static constexpr int kStep[] = {8, 8, 4, 2};
     for (int pass = 0; pass < 4; ++pass) {
-        for (int y = kStart[pass]; y < height; y += kStep[pass]) {
-            order.push_back(y);
+        const int count =
+            height > kStart[pass] ? (height - kStart[pass] + kStep[pass] - 1) / kStep[pass] : 0;
+        if (index < count) {
+            return kStart[pass] + index * kStep[pass];
         }
+        index -= count;
     }
-    return order;
+    return -1;  // not reached: there are as many indexes as rows
 }
 
-Image decodeImage(GifFileType* gif, int transparentIndex) {
+Image decodeImage(GifFileType* gif, int transparentIndex, const DecodeSize& decodeSize) {
     const GifImageDesc& desc = gif->Image;
     checkPictureSize(desc.Width, desc.Height);
     checkDataCanHoldImage(static_cast<long long>(desc.Width) * desc.Height,
@@ -122,46 +125,34 @@ Image decodeImage(GifFileType* gif, int transparentIndex) {
         // Without any colour table the pixels have no defined colours.
         throw Error(ErrorNumber::InvalidPicture);
     }
+    const PixelSize natural{desc.Width, desc.Height};
+    const std::optional<PixelSize> size = decodeSize ? decodeSize(natural) : natural;
+    if (!size) {
+        return Image();
+    }
     const auto palette = makePalette(*table, transparentIndex);
 
+    // Every row is complete or the decode fails: an image whose data ends early is an error,
+    // never a partial picture.
     const int width = desc.Width;
     const int height = desc.Height;
-    const auto rowLength = static_cast<std::size_t>(width);
-    std::vector<GifPixelType> line(rowLength);
-    Image image;
-    image.width = width;
-    image.height = height;
-    if (desc.Interlace) {
-        // The rows arrive out of order: the pixels are laid out whole first, and every row is
-        // written in its place as it comes.
-        image.pixels.assign(rowLength * static_cast<std::size_t>(height), 0xFF000000u);
-        for (int y : interlacedRowOrder(height)) {
-            if (DGifGetLine(gif, line.data(), width) == GIF_ERROR) {
-                fail(gif->Error);
-            }
-            convertRow(line.data(), rowLength, palette,
-                       image.pixels.data() + static_cast<std::size_t>(y) * rowLength);
-        }
-        return image;
-    }
-    // The rows arrive top to bottom: each is appended as it comes, so the image's memory is
-    // written in one pass rather than filled whole and then written again. Every row is complete
-    // or the decode fails: an image whose data ends early is an error, never a partial picture.
-    image.pixels.reserve(rowLength * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
+    std::vector<GifPixelType> line(static_cast<std::size_t>(width));
+    ScaledRows rows(natural, *size);
+    for (int i = 0; i < height; ++i) {
         if (DGifGetLine(gif, line.data(), width) == GIF_ERROR) {
             fail(gif->Error);
         }
-        const std::size_t start = image.pixels.size();
-        image.pixels.resize(start + rowLength);
-        convertRow(line.data(), rowLength, palette, image.pixels.data() + start);
+        const int y = desc.Interlace ? interlacedRow(i, height) : i;
+        convertRow(line.data(), line.size(), palette, rows.row(y));
+        rows.addRow(y);
     }
-    return image;
+    return rows.finish();
 }
 
 }  // namespace
 
-Image decodeFirstGifImage(ByteReader& reader, std::string* iccProfile) {
+Image decodeFirstGifImage(ByteReader& reader, const DecodeSize& decodeSize,
+                          std::string* iccProfile) {
     GifSource source{reader};
     int openError = 0;
     GifHandle gif(DGifOpen(&source, readFromReader, &openError));
@@ -180,7 +171,7 @@ Image decodeFirstGifImage(ByteReader& reader, std::string* iccProfile) {
                 if (DGifGetImageDesc(gif.get()) == GIF_ERROR) {
                     fail(gif->Error);
                 }
-                return decodeImage(gif.get(), transparentIndex);
+                return decodeImage(gif.get(), transparentIndex, decodeSize);
             case EXTENSION_RECORD_TYPE: {
                 int code = 0;
                 GifByteType* block = nullptr;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "win/image.h"
+#include "win/image_scale.h"
 
 namespace plivora {
 
@@ -15,6 +16,10 @@ class ByteReader;
 // its table colour and gets alpha 0; every other pixel is opaque. Composing frames onto the
 // logical screen is left to the GIF control.
 //
+// The pixels come at the size `decodeSize` chooses from the image's size (at that size when it
+// gives none), shrunk row by row as they are decoded; an empty image when it asks for the header
+// only, after every check below that needs no pixel data.
+//
 // Throws Error 481 when the stream is not a GIF, holds no image, has no colour table for its
 // first image, or ends before that image's pixels are complete (told from the descriptor, before
 // any pixel memory is taken, when the rest of the stream is too short to encode that many pixels
@@ -22,6 +27,7 @@ class ByteReader;
 //
 // When `iccProfile` is given, it receives the ICC profile of an "ICCRGBG1012" application
 // extension before the image (empty when there is none); the pixels are the table's colours.
-Image decodeFirstGifImage(ByteReader& reader, std::string* iccProfile = nullptr);
+Image decodeFirstGifImage(ByteReader& reader, const DecodeSize& decodeSize = {},
+                          std::string* iccProfile = nullptr);
 
 }  // namespace plivora

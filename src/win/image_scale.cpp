@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace plivora {
@@ -36,14 +38,20 @@ std::uint32_t sampleBilinear(const Image& source, double fx, double fy) {
     return out;
 }
 
+// Shrinking: every row through ScaledRows, read in place.
+Image shrinkByBoxes(const Image& source, int width, int height) {
+    ScaledRows rows({source.width, source.height}, {width, height});
+    for (int y = 0; y < source.height; ++y) {
+        rows.addRow(y, source.pixels.data() + static_cast<std::size_t>(y) * source.width);
+    }
+    return rows.finish();
+}
+
+}  // namespace
+
 // The source pixels [first, end) that fall on each target pixel along one axis: the target pixel
 // at t covers [t * step, (t + 1) * step), widened to at least one source pixel.
-struct Span {
-    int first = 0;
-    int end = 0;
-};
-
-std::vector<Span> boxSpans(int sourceSize, int targetSize) {
+std::vector<ScaledRows::Span> ScaledRows::boxSpans(int sourceSize, int targetSize) {
     const double step = static_cast<double>(sourceSize) / targetSize;
     std::vector<Span> spans(static_cast<std::size_t>(targetSize));
     for (int t = 0; t < targetSize; ++t) {
@@ -55,58 +63,131 @@ std::vector<Span> boxSpans(int sourceSize, int targetSize) {
     return spans;
 }
 
-// Each target pixel is the rounded mean, channel by channel, of the source pixels in its box. A
-// target row's sums are gathered over its source rows one row at a time, reading the source in
-// memory order.
-Image shrinkByBoxes(const Image& source, int width, int height) {
-    Image out(width, height);
-    const std::vector<Span> columns = boxSpans(source.width, width);
-    const std::vector<Span> rows = boxSpans(source.height, height);
-    std::vector<std::uint64_t> sums(static_cast<std::size_t>(width) * 4);
-    for (int ty = 0; ty < height; ++ty) {
-        const Span rowSpan = rows[static_cast<std::size_t>(ty)];
-        std::fill(sums.begin(), sums.end(), 0);
-        for (int sy = rowSpan.first; sy < rowSpan.end; ++sy) {
-            const std::uint32_t* line =
-                source.pixels.data() + static_cast<std::size_t>(sy) * source.width;
-            std::uint64_t* sum = sums.data();
-            for (const Span& columnSpan : columns) {
-                std::uint64_t s0 = 0;
-                std::uint64_t s1 = 0;
-                std::uint64_t s2 = 0;
-                std::uint64_t s3 = 0;
-                for (int sx = columnSpan.first; sx < columnSpan.end; ++sx) {
-                    const std::uint32_t p = line[sx];
-                    s0 += p & 0xFFu;
-                    s1 += (p >> 8) & 0xFFu;
-                    s2 += (p >> 16) & 0xFFu;
-                    s3 += p >> 24;
-                }
-                sum[0] += s0;
-                sum[1] += s1;
-                sum[2] += s2;
-                sum[3] += s3;
-                sum += 4;
-            }
-        }
-        const auto rowCount = static_cast<std::uint64_t>(rowSpan.end - rowSpan.first);
-        std::uint32_t* target = out.pixels.data() + static_cast<std::size_t>(ty) * width;
-        for (int tx = 0; tx < width; ++tx) {
-            const Span columnSpan = columns[static_cast<std::size_t>(tx)];
-            const std::uint64_t count =
-                rowCount * static_cast<std::uint64_t>(columnSpan.end - columnSpan.first);
-            const std::uint64_t* sum = sums.data() + static_cast<std::size_t>(tx) * 4;
-            std::uint32_t pixel = 0;
-            for (int c = 0; c < 4; ++c) {
-                pixel |= static_cast<std::uint32_t>((sum[c] + count / 2) / count) << (c * 8);
-            }
-            target[tx] = pixel;
-        }
+ScaledRows::ScaledRows(PixelSize source, PixelSize target)
+    : m_source(source), m_target(target), m_scaled(source != target) {
+    if (!m_scaled) {
+        // Rows in order are appended as they come, so the image's memory is written once.
+        m_image.width = source.width;
+        m_image.height = source.height;
+        m_image.pixels.reserve(static_cast<std::size_t>(source.width) *
+                               static_cast<std::size_t>(source.height));
+        return;
     }
-    return out;
+    m_image = Image(target.width, target.height);
+    m_line.resize(static_cast<std::size_t>(source.width));
+    m_columns = boxSpans(source.width, target.width);
+    m_rows = boxSpans(source.height, target.height);
+    m_lineSums.resize(static_cast<std::size_t>(target.width) * 4);
+    m_sums.resize(static_cast<std::size_t>(target.height));
+    m_missing.reserve(m_rows.size());
+    for (const Span& span : m_rows) {
+        m_missing.push_back(span.end - span.first);
+    }
 }
 
-}  // namespace
+std::uint32_t* ScaledRows::row(int y) {
+    const auto width = static_cast<std::size_t>(m_source.width);
+    if (m_scaled) {
+        return m_line.data();
+    }
+    if (!m_laidOut && y != m_rowsAdded) {
+        m_image.pixels.resize(width * static_cast<std::size_t>(m_source.height));
+        m_laidOut = true;
+    }
+    if (!m_laidOut) {
+        m_image.pixels.resize(width * static_cast<std::size_t>(y + 1));
+    }
+    return m_image.pixels.data() + width * static_cast<std::size_t>(y);
+}
+
+void ScaledRows::addRow(int y) {
+    if (m_scaled) {
+        addRow(y, m_line.data());
+    } else {
+        ++m_rowsAdded;
+    }
+}
+
+void ScaledRows::addRow(int y, const std::uint32_t* pixels) {
+    if (!m_scaled) {
+        std::copy_n(pixels, m_source.width, row(y));
+        ++m_rowsAdded;
+        return;
+    }
+    // The row's sums over each target column's box, once, then added to every target row whose
+    // box holds the row: one or two when shrinking, more when the rows are stretched.
+    std::uint64_t* sum = m_lineSums.data();
+    for (const Span& columnSpan : m_columns) {
+        std::uint64_t s0 = 0;
+        std::uint64_t s1 = 0;
+        std::uint64_t s2 = 0;
+        std::uint64_t s3 = 0;
+        for (int sx = columnSpan.first; sx < columnSpan.end; ++sx) {
+            const std::uint32_t p = pixels[sx];
+            s0 += p & 0xFFu;
+            s1 += (p >> 8) & 0xFFu;
+            s2 += (p >> 16) & 0xFFu;
+            s3 += p >> 24;
+        }
+        sum[0] = s0;
+        sum[1] = s1;
+        sum[2] = s2;
+        sum[3] = s3;
+        sum += 4;
+    }
+    // The first target row whose box ends after y: near y / step, then moved onto it.
+    const int last = m_target.height - 1;
+    int ty = std::min(
+        last, static_cast<int>(static_cast<long long>(y) * m_target.height / m_source.height));
+    while (ty > 0 && m_rows[static_cast<std::size_t>(ty - 1)].end > y) {
+        --ty;
+    }
+    while (ty < last && m_rows[static_cast<std::size_t>(ty)].end <= y) {
+        ++ty;
+    }
+    for (; ty <= last && m_rows[static_cast<std::size_t>(ty)].first <= y; ++ty) {
+        std::vector<std::uint64_t>& sums = m_sums[static_cast<std::size_t>(ty)];
+        if (sums.empty()) {
+            sums = m_lineSums;
+        } else {
+            for (std::size_t i = 0; i < sums.size(); ++i) {
+                sums[i] += m_lineSums[i];
+            }
+        }
+        if (--m_missing[static_cast<std::size_t>(ty)] == 0) {
+            finishRow(ty);
+        }
+    }
+    ++m_rowsAdded;
+}
+
+void ScaledRows::finishRow(int ty) {
+    std::vector<std::uint64_t> sums = std::move(m_sums[static_cast<std::size_t>(ty)]);
+    m_sums[static_cast<std::size_t>(ty)] = {};
+    const Span rowSpan = m_rows[static_cast<std::size_t>(ty)];
+    const auto rowCount = static_cast<std::uint64_t>(rowSpan.end - rowSpan.first);
+    std::uint32_t* target = m_image.pixels.data() +
+                            static_cast<std::size_t>(ty) * static_cast<std::size_t>(m_target.width);
+    for (int tx = 0; tx < m_target.width; ++tx) {
+        const Span columnSpan = m_columns[static_cast<std::size_t>(tx)];
+        const std::uint64_t count =
+            rowCount * static_cast<std::uint64_t>(columnSpan.end - columnSpan.first);
+        const std::uint64_t* sum = sums.data() + static_cast<std::size_t>(tx) * 4;
+        std::uint32_t pixel = 0;
+        for (int c = 0; c < 4; ++c) {
+            pixel |= static_cast<std::uint32_t>((sum[c] + count / 2) / count) << (c * 8);
+        }
+        target[tx] = pixel;
+    }
+}
+
+Image ScaledRows::finish() {
+    // A decoder gives every row or fails; a row missing here is a fault in the decoder.
+    if (m_rowsAdded != m_source.height) {
+        throw std::logic_error("ScaledRows::finish: rows missing");
+    }
+    return std::move(m_image);
+}
 
 PixelSize fitSize(int width, int height, int boxWidth, int boxHeight) {
     if (width <= 0 || height <= 0) {

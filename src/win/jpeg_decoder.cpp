@@ -343,6 +343,8 @@ public:
         return fullImage();
     }
 
+    std::size_t heldBytes() const override { return pixelBytes(m_reduced) + pixelBytes(m_full); }
+
 private:
     Image decodeFullOrStandIn() {
         try {
@@ -374,11 +376,11 @@ private:
 
 }  // namespace
 
-std::shared_ptr<PictureSource> decodeJpeg(const PictureInput& input) {
+std::shared_ptr<PictureSource> decodeJpeg(const PictureInput& input, bool reduce) {
     Decompressor decompressor(input);
     const Size stored = decompressor.stored();
     const int orientation = decompressor.orientation();
-    const int shift = reductionShift(stored);
+    const int shift = reduce ? reductionShift(stored) : 0;
     Image pixels = displayPixels(decompressor, shift, orientation);
     if (shift > 0) {
         return std::make_shared<JpegPictureSource>(input, stored, orientation, std::move(pixels),
@@ -386,6 +388,13 @@ std::shared_ptr<PictureSource> decodeJpeg(const PictureInput& input) {
     }
     return std::make_shared<JpegPictureSource>(input, stored, orientation, Image(),
                                                std::move(pixels));
+}
+
+PixelSize jpegNaturalSize(const PictureInput& input) {
+    const Decompressor decompressor(input);
+    const Size stored = decompressor.stored();
+    return decompressor.orientation() >= 5 ? PixelSize{stored.height, stored.width}
+                                           : PixelSize{stored.width, stored.height};
 }
 
 }  // namespace plivora

@@ -17,7 +17,8 @@ inline constexpr int kReducedMinLongSidePx = 256;
 // once only at the smallest of libjpeg's 1/2, 1/4 and 1/8 scales that keeps that side at least
 // kReducedMinLongSidePx, at the size libjpeg gives that scale (a side not divisible by the scale
 // rounds up); this costs little more than reading the file. Its full pixels are decoded when
-// first asked for. Every other picture is decoded whole at once.
+// first asked for. Every other picture, and every picture when `reduce` is false, is decoded
+// whole at once.
 //
 // An EXIF orientation (APP1, tag 0x0112) is applied: the picture's size and every set of its
 // pixels are upright, as a camera held sideways meant them. Every set of pixels is turned into the
@@ -26,6 +27,9 @@ inline constexpr int kReducedMinLongSidePx = 256;
 //
 // Throws Error 481 when the data cannot be decoded or ends early, 7 when the picture is larger
 // than kMaxPicturePixels, and the errors of PictureInput::open.
-std::shared_ptr<PictureSource> decodeJpeg(const PictureInput& input);
+std::shared_ptr<PictureSource> decodeJpeg(const PictureInput& input, bool reduce = true);
+
+// The upright size decodeJpeg gives, from the header and the EXIF orientation alone; its errors.
+PixelSize jpegNaturalSize(const PictureInput& input);
 
 }  // namespace plivora

@@ -17,17 +17,28 @@ inline constexpr long long kMaxPicturePixels = 400LL * 1000 * 1000;
 // picture the loader can decode (an empty or text file, a folder, a truncated file), 7 when it is
 // too large, 75 when the file exists but cannot be read.
 //
-// A large JPEG is decoded at load only at a reduced scale (see jpeg_decoder.h); its full
-// pixels are decoded from the file when first asked for, so the load still fails for a file that
-// cannot be decoded.
+// A large picture is decoded at load only at a reduced scale: a JPEG by libjpeg (see
+// jpeg_decoder.h), the other formats shrunk row by row as they are decoded to a longer side of
+// 512 pixels once it is at least 1024. Larger pixels, up to the full ones, are decoded from the
+// file when first asked for (Picture::imageForSize, Picture::fullImage); the load itself reads
+// every pixel, so it still fails for a file that cannot be decoded.
 //
-// Every set of pixels is in the display's colours (see color_management.h): a profile the file
-// embeds (JPEG APP2, a BMP's V5 header, a GIF's ICC application extension) is applied; a picture
-// without one is sRGB.
+// Every set of pixels, at whatever size it is decoded, is in the display's colours (see
+// color_management.h): a profile the file embeds (JPEG APP2, a BMP's V5 header, a GIF's ICC
+// application extension) is applied; a picture without one is sRGB.
 Picture LoadPicture(const std::string& path);
+
+// LoadPicture for a caller that takes the full pixels at once (the GIF control's frames): every
+// picture is decoded whole at load, never twice.
+Picture loadPictureAtNaturalSize(const std::string& path);
 
 // Loads a picture from bytes in memory (the pictures compiled into the program). The same formats
 // and PNG; the same errors, except that there is no file to be missing.
 Picture LoadPictureFromBytes(const std::string& bytes);
+
+// The natural size LoadPicture gives the file's picture (an EXIF orientation applied, a GIF's
+// first image), read from the file's header without decoding any pixels. The errors of
+// LoadPicture that the header can tell.
+PixelSize pictureNaturalSize(const std::string& path);
 
 }  // namespace plivora

@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "win/error.h"
+#include "win/image_scale.h"
 #include "win/picture_loader.h"
 
 namespace plivora {
@@ -105,7 +107,7 @@ Image toImage(const QImage& decoded) {
 
 }  // namespace
 
-Image decodePngWithQt(const PictureInput& input) {
+Image decodePngWithQt(const PictureInput& input, const DecodeSize& decodeSize) {
     raiseAllocationLimit();
     WatchedDevice device(input.open());
     QImageReader reader(&device, "png");
@@ -114,11 +116,18 @@ Image decodePngWithQt(const PictureInput& input) {
         throw Error(ErrorNumber::InvalidPicture);
     }
     checkPictureSize(header.width(), header.height());
+    const PixelSize natural{header.width(), header.height()};
+    const std::optional<PixelSize> size = decodeSize ? decodeSize(natural) : natural;
+    if (!size) {
+        return Image();
+    }
     const QImage decoded = reader.read();
     if (decoded.isNull() || device.readShort() || decoded.size() != header) {
         throw Error(ErrorNumber::InvalidPicture);
     }
-    return toImage(decoded);
+    // QtGui decodes a PNG whole; only the program's own small pictures and icon images are PNG.
+    return *size == natural ? toImage(decoded)
+                            : scaleImage(toImage(decoded), size->width, size->height);
 }
 
 }  // namespace plivora

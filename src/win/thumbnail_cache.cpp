@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <new>
 #include <optional>
@@ -103,18 +104,25 @@ struct Size {
     int height = 0;
 };
 
-// The picture's natural size for an entry, from its Thumb::Image::Width and ::Height keys. An
-// entry without them is not used: the size the loader reports (an EXIF orientation applied, a
-// GIF's first image) can only be had by decoding. An entry whose shape contradicts the size
-// (beyond the rounding of one thumbnail pixel each way) is not trusted either: it shows the
-// picture otherwise than the loader does.
-std::optional<Size> naturalSize(const QImage& entry) {
-    const std::optional<std::int64_t> width =
+// The natural size of the picture an entry shows: from the entry's Thumb::Image::Width and
+// ::Height keys, or, since the standard leaves them out of its required keys, from the file's
+// header (`fromHeader`, the size the loader reports: an EXIF orientation applied, a GIF's first
+// image). None when neither gives one. An entry whose shape contradicts the size (beyond the
+// rounding of one thumbnail pixel each way) is not trusted: it shows the picture otherwise than
+// the loader does.
+std::optional<Size> naturalSize(const QImage& entry,
+                                const std::function<std::optional<Size>()>& fromHeader) {
+    std::optional<std::int64_t> width =
         parseCount(entry.text(QStringLiteral("Thumb::Image::Width")));
-    const std::optional<std::int64_t> height =
+    std::optional<std::int64_t> height =
         parseCount(entry.text(QStringLiteral("Thumb::Image::Height")));
     if (!width || !height) {
-        return std::nullopt;
+        const std::optional<Size> header = fromHeader();
+        if (!header) {
+            return std::nullopt;
+        }
+        width = header->width;
+        height = header->height;
     }
     try {
         checkPictureSize(*width, *height);
@@ -175,6 +183,10 @@ public:
             return picture->imageForSize(widthPx, heightPx);
         }
         return standIn();
+    }
+
+    std::size_t heldBytes() const override {
+        return pixelBytes(m_entry) + pixelBytes(m_standIn) + m_decoded.heldBytes();
     }
 
 private:
@@ -467,6 +479,19 @@ Picture ThumbnailCache::loadPicture(const std::string& path, int widthPx, int he
     if (!readValidEntry(m_folder + "/" + kFailFolder + "/" + name, uri, *stamp, 0).isNull()) {
         throw Error(ErrorNumber::InvalidPicture);
     }
+    // The file's header is read once, and only for an entry without its size keys.
+    std::optional<std::optional<Size>> header;
+    auto fromHeader = [&]() -> std::optional<Size> {
+        if (!header) {
+            try {
+                const PixelSize size = pictureNaturalSize(path);
+                header = Size{size.width, size.height};
+            } catch (const Error&) {
+                header = std::optional<Size>();  // no picture by its header: the loader says why
+            }
+        }
+        return *header;
+    };
     bool hasNormalEntry = false;
     for (const Flavour& flavour : kFlavours) {
         const QImage entry = readValidEntry(m_folder + "/" + flavour.folder + "/" + name, uri,
@@ -475,7 +500,7 @@ Picture ThumbnailCache::loadPicture(const std::string& path, int widthPx, int he
             continue;
         }
         hasNormalEntry = hasNormalEntry || flavour.sidePx == kNormalThumbnailPx;
-        const std::optional<Size> natural = naturalSize(entry);
+        const std::optional<Size> natural = naturalSize(entry, fromHeader);
         if (!natural) {
             continue;  // not trusted: another entry may serve
         }

@@ -141,6 +141,30 @@ TEST_F(BrowseAheadTest, HoldsAtMostThreeAndForgetsThemWhenCleared) {
     EXPECT_FALSE(ahead.take(four));
 }
 
+// Pictures hold at most kMostHeldBytes of pixels together: a decode that would pass it drops
+// the oldest, and a picture larger than the whole budget is not held at all.
+TEST_F(BrowseAheadTest, HoldsNoMoreBytesOfPixelsThanItsBudget) {
+    const std::size_t budget = BrowseAhead::kMostHeldBytes;
+    const int wide = static_cast<int>(budget / 4 / 1000);  // pixels of a budget 1000 rows high
+    BrowseAhead ahead([&](const std::string& path) {
+        const int rows = path.ends_with("huge") ? 1001 : 400;
+        return Picture(Image(wide, rows));
+    });
+    const std::string one = file("1");
+    const std::string two = file("2");
+    const std::string three = file("3");
+    const std::string huge = file("huge");
+    ahead.plan({one, two, three, huge});
+    ahead.waitUntilIdle();
+    EXPECT_LE(ahead.heldBytes(), budget);
+    EXPECT_EQ(ahead.heldBytes(), std::size_t{2} * 400 * 4 * static_cast<std::size_t>(wide));
+    EXPECT_FALSE(ahead.take(huge));
+    EXPECT_FALSE(ahead.take(one));  // the oldest made room for the third
+    EXPECT_TRUE(ahead.take(two));
+    EXPECT_TRUE(ahead.take(three));
+    EXPECT_EQ(ahead.heldBytes(), 0u);
+}
+
 TEST_F(BrowseAheadTest, NeverMakesTheCallerWaitAndDropsADecodeThatWasCleared) {
     BrowseAhead ahead(loader());
     const std::string slow = file("slow");

@@ -17,10 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "picture_test_data.h"
 #include "support/bmp_file.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
 #include "win/bitmap_decoder.h"
+#include "win/image.h"
 #include "win/picture_input.h"
 #include "win/picture_loader.h"
 #include "win/thumbnail_cache.h"
@@ -266,6 +268,39 @@ TEST_F(ColorManagementTest, DisplayProfileTakesSrgbPicturesAndCacheEntriesStaySr
 
     setDisplayProfile("no profile");
     EXPECT_FALSE(hasDisplayProfile());
+}
+
+// A large GIF is decoded row by row at a reduced size at load, again at a larger size for a larger
+// request, and whole for the real size or for the GIF control: each set of pixels is turned into
+// the display's colours exactly once.
+TEST_F(ColorManagementTest, EverySizeOfARowDecodedPictureIsTurnedOnce) {
+    const std::string profile = linearProfile();
+    const int side = 1024;
+    std::string gif = testdata::gifFile(
+        side, side, {0x808080, 0x000000},
+        {testdata::gifFrame(side, side, std::vector<std::uint8_t>(side * side, 0))});
+    std::string extension("\x21\xFF\x0BICCRGBG1012", 14);
+    for (std::size_t at = 0; at < profile.size(); at += 255) {
+        const std::string block = profile.substr(at, 255);
+        extension += static_cast<char>(block.size());
+        extension += block;
+    }
+    extension += '\0';
+    gif.insert(13 + 2 * 3, extension);  // after the header, the screen and the two-entry table
+    const std::string path = file("large.gif", gif);
+
+    const Picture loaded = LoadPicture(path);
+    const Image& reduced = loaded.imageForSize(100, 100);
+    ASSERT_EQ(reduced.width, 512);
+    EXPECT_NEAR(green(reduced.pixel(10, 10)), 188, 2) << "reduced at load";
+    const Image& larger = loaded.imageForSize(700, 700);
+    ASSERT_EQ(larger.width, 700);
+    EXPECT_NEAR(green(larger.pixel(10, 10)), 188, 2) << "decoded again, larger";
+    const Image& full = loaded.fullImage();
+    ASSERT_EQ(full.width, side);
+    EXPECT_NEAR(green(full.pixel(10, 10)), 188, 2) << "full";
+    EXPECT_NEAR(green(loadPictureAtNaturalSize(path).fullImage().pixel(10, 10)), 188, 2)
+        << "whole at load";
 }
 
 }  // namespace

@@ -172,26 +172,6 @@ TEST_F(ReducedPictures, CopiesShareTheDecodedPixels) {
     EXPECT_FALSE(LoadPicture(file("d.jpg", halvesJpeg(1024, 512))) == picture);
 }
 
-// `jpeg` with an EXIF segment after its start marker whose one tag is the orientation, in
-// Intel (II) or Motorola (MM) byte order.
-std::string withOrientation(const std::string& jpeg, int orientation, bool intel) {
-    auto u16 = [&](int value) {
-        const char high = static_cast<char>(value >> 8);
-        const char low = static_cast<char>(value & 0xFF);
-        return intel ? std::string{low, high} : std::string{high, low};
-    };
-    const std::string tiff = (intel ? std::string("II") : std::string("MM")) + u16(42) +
-                             u16(intel ? 8 : 0) + u16(intel ? 0 : 8) +  // first directory at 8
-                             u16(1) +                                   // one entry
-                             u16(0x0112) + u16(3) + u16(1) + u16(0) +   // SHORT, count 1
-                             u16(orientation) + u16(0) + std::string(4, '\0');
-    const std::string body = std::string("Exif\0\0", 6) + tiff;
-    const int length = static_cast<int>(body.size()) + 2;
-    const std::string segment = std::string("\xFF\xE1") + static_cast<char>(length >> 8) +
-                                static_cast<char>(length & 0xFF) + body;
-    return jpeg.substr(0, 2) + segment + jpeg.substr(2);
-}
-
 // A camera that stored its picture turned or mirrored names the turn in the EXIF orientation:
 // each of the eight, stored accordingly, loads as the same upright picture, at its reduced scale
 // and in full.
@@ -217,8 +197,9 @@ TEST_F(ReducedPictures, ExifOrientationShowsEveryPictureUpright) {
     };
     for (int orientation = 1; orientation <= 8; ++orientation) {
         SCOPED_TRACE(testing::Message() << "orientation " << orientation);
-        const std::string path = file("o.jpg", withOrientation(jpegOf(stored[orientation - 1]),
-                                                               orientation, orientation % 2 == 1));
+        const std::string path =
+            file("o.jpg", testdata::withExifOrientation(jpegOf(stored[orientation - 1]),
+                                                        orientation, orientation % 2 == 1));
         const Picture picture = LoadPicture(path);
         EXPECT_EQ(picture.width(), 1200);
         EXPECT_EQ(picture.height(), 800);

@@ -4,6 +4,7 @@
 // encoder, icon and cursor directories, RLE bitmaps. Each writes the bytes a file of that format
 // holds, section by section, so that a test states the file it needs in a few lines.
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -231,6 +232,73 @@ inline std::string bmpFile(int width, int height, int compression,
     dib.palette = palette;
     dib.data = pixelData;
     return bmpFile(dib);
+}
+
+// `jpeg` with an EXIF segment after its start marker whose one tag is the orientation, in
+// Intel (II) or Motorola (MM) byte order.
+inline std::string withExifOrientation(const std::string& jpeg, int orientation, bool intel) {
+    auto u16 = [&](int value) {
+        const char high = static_cast<char>(value >> 8);
+        const char low = static_cast<char>(value & 0xFF);
+        return intel ? std::string{low, high} : std::string{high, low};
+    };
+    const std::string tiff = (intel ? std::string("II") : std::string("MM")) + u16(42) +
+                             u16(intel ? 8 : 0) + u16(intel ? 0 : 8) +  // first directory at 8
+                             u16(1) +                                   // one entry
+                             u16(0x0112) + u16(3) + u16(1) + u16(0) +   // SHORT, count 1
+                             u16(orientation) + u16(0) + std::string(4, '\0');
+    const std::string body = std::string("Exif\0\0", 6) + tiff;
+    const int length = static_cast<int>(body.size()) + 2;
+    const std::string segment = std::string("\xFF\xE1") + static_cast<char>(length >> 8) +
+                                static_cast<char>(length & 0xFF) + body;
+    return jpeg.substr(0, 2) + segment + jpeg.substr(2);
+}
+
+// LZW data of `pixels` pixels of the one value `index` (code size 8), compressed as an encoder
+// compresses a long run: after each clear code the codes stand for 1, 2, 3, ... pixels, 254 of
+// them before the next clear code, so that every code stays 9 bits wide. About 300 bytes carry
+// 32385 pixels, so a picture of 20000 x 20000 pixels takes about 3.5 MB.
+inline std::string gifRunLzw(std::uint64_t pixels, std::uint8_t index) {
+    constexpr int kClear = 256;
+    constexpr int kEnd = 257;
+    std::vector<int> codes{kClear};
+    int length = 0;  // of the last code since the clear code
+    while (pixels > 0) {
+        if (length == 254) {
+            codes.push_back(kClear);
+            length = 0;
+        }
+        // The next code stands for length + 1 pixels (the first after a clear is the literal);
+        // the last one for whatever is left, which a shorter code already in the table covers.
+        const std::uint64_t take = std::min<std::uint64_t>(pixels, std::uint64_t(length) + 1);
+        codes.push_back(take == 1 ? index : kEnd - 1 + static_cast<int>(take));
+        pixels -= take;
+        ++length;
+    }
+    codes.push_back(kEnd);
+    std::string packed;
+    std::uint32_t bits = 0;
+    int count = 0;
+    for (int code : codes) {
+        bits |= static_cast<std::uint32_t>(code) << count;
+        count += 9;
+        while (count >= 8) {
+            packed += static_cast<char>(bits & 0xFF);
+            bits >>= 8;
+            count -= 8;
+        }
+    }
+    if (count > 0) {
+        packed += static_cast<char>(bits & 0xFF);
+    }
+    std::string out(1, '\x08');
+    for (std::size_t at = 0; at < packed.size(); at += 255) {
+        const std::string block = packed.substr(at, 255);
+        out += static_cast<char>(block.size());
+        out += block;
+    }
+    out += '\0';
+    return out;
 }
 
 }  // namespace plivora::testdata

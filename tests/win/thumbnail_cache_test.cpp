@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QImage>
 #include <QImageWriter>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include "picture_test_data.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
@@ -143,8 +145,8 @@ TEST_F(ThumbnailCacheTest, UsesAnotherProgramsValidEntries) {
     QImage small(128, 96, QImage::Format_RGB32);
     small.fill(Qt::green);
 
-    // A "large" entry with the size keys serves; a "normal" one without them does not (only a
-    // decode tells the size the loader reports), and is left for its maker.
+    // A "large" entry with the size keys serves; so does a "normal" one without them (the
+    // standard does not require them), with the size the file's header gives.
     writeEntry(entryPath("large", path), small.scaled(256, 192),
                {{QStringLiteral("Thumb::URI"), uri},
                 {QStringLiteral("Thumb::MTime"), mtime},
@@ -161,10 +163,40 @@ TEST_F(ThumbnailCacheTest, UsesAnotherProgramsValidEntries) {
                {{QStringLiteral("Thumb::URI"), uri}, {QStringLiteral("Thumb::MTime"), mtime}});
     picture = cache().loadPicture(path, 60, 60);
     EXPECT_EQ(picture.width(), 400);
-    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(picture.height(), 300);
+    EXPECT_EQ(picture.imageForSize(60, 60).pixel(5, 5), 0xFF00FF00u);
+    EXPECT_EQ(loads, 0);
     EXPECT_EQ(
         QImage(QString::fromStdString(entryPath("normal", path))).text(QStringLiteral("Software")),
         QString());
+
+    // A photograph stored sideways: its EXIF orientation turns the 400 x 300 stored pixels
+    // upright to 300 x 400, as the loader shows it, and an upright entry without size keys
+    // serves at that size; a sideways one contradicts it and the file is decoded instead.
+    QImage stored(400, 300, QImage::Format_RGB32);
+    stored.fill(Qt::red);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QImageWriter(&buffer, "jpeg").write(stored));
+    const std::string turned = pictures + "/turned.jpg";
+    testdata::writeFile(turned, testdata::withExifOrientation(data.toStdString(), 6, true));
+    const QString turnedUri = QString::fromStdString(ThumbnailCache::fileUri(turned));
+    const QString turnedTime = QString::number(mtimeOf(turned));
+    writeEntry(
+        entryPath("normal", turned), small.scaled(96, 128),
+        {{QStringLiteral("Thumb::URI"), turnedUri}, {QStringLiteral("Thumb::MTime"), turnedTime}});
+    picture = cache().loadPicture(turned, 60, 60);
+    EXPECT_EQ(picture.width(), 300);
+    EXPECT_EQ(picture.height(), 400);
+    EXPECT_EQ(picture.imageForSize(60, 60).pixel(5, 5), 0xFF00FF00u);
+    EXPECT_EQ(loads, 0);
+    writeEntry(
+        entryPath("normal", turned), small,
+        {{QStringLiteral("Thumb::URI"), turnedUri}, {QStringLiteral("Thumb::MTime"), turnedTime}});
+    picture = cache().loadPicture(turned, 60, 60);
+    EXPECT_EQ(picture.width(), 300);
+    EXPECT_EQ(loads, 1);
 }
 
 TEST_F(ThumbnailCacheTest, IgnoresAnEntryThatDoesNotMatchTheFile) {
