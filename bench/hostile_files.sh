@@ -18,4 +18,4 @@ cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DPLIVORA_SANITIZE=OFF -DPLIVORA_BUILD_TESTS=OFF -DPLIVORA_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" --target plivora bench_make_hostile_files -j2 >/dev/null
 exec python3 "$repo/bench/hostile_files.py" --program "$build/src/plivora" \
-  --maker "$build/bench/bench_make_hostile_files" "$@"
+  --maker "$build/bench/bench_make_hostile_files" --output "$build/hostile-files" "$@"
