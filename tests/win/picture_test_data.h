@@ -40,24 +40,9 @@ inline void putGifTable(std::string& out, std::vector<std::uint32_t> table) {
     }
 }
 
-// LZW data for the pixel values: a code size byte, then sub-blocks. Every value is sent as a
-// literal and a clear code follows before the table would need a wider code, which any decoder
-// must read and which keeps the encoder free of a dictionary.
-inline std::string gifLzw(const std::vector<std::uint8_t>& indices, int minCodeSize = 8) {
-    const int clear = 1 << minCodeSize;
-    const int width = minCodeSize + 1;
-    std::vector<int> codes{clear};
-    int sinceClear = 0;
-    for (std::uint8_t index : indices) {
-        if (sinceClear == clear - 2) {
-            codes.push_back(clear);
-            sinceClear = 0;
-        }
-        codes.push_back(index);
-        ++sinceClear;
-    }
-    codes.push_back(clear + 1);
-
+// Codes of one fixed width packed least significant bit first, after the code size byte, in
+// sub-blocks of at most 255 bytes and a terminator, as a GIF image's data stands in the file.
+inline std::string packGifCodes(const std::vector<int>& codes, int width, int minCodeSize) {
     std::string packed;
     std::uint32_t bits = 0;
     int count = 0;
@@ -82,6 +67,26 @@ inline std::string gifLzw(const std::vector<std::uint8_t>& indices, int minCodeS
     }
     out += '\0';
     return out;
+}
+
+// LZW data for the pixel values: a code size byte, then sub-blocks. Every value is sent as a
+// literal and a clear code follows before the table would need a wider code, which any decoder
+// must read and which keeps the encoder free of a dictionary.
+inline std::string gifLzw(const std::vector<std::uint8_t>& indices, int minCodeSize = 8) {
+    const int clear = 1 << minCodeSize;
+    const int width = minCodeSize + 1;
+    std::vector<int> codes{clear};
+    int sinceClear = 0;
+    for (std::uint8_t index : indices) {
+        if (sinceClear == clear - 2) {
+            codes.push_back(clear);
+            sinceClear = 0;
+        }
+        codes.push_back(index);
+        ++sinceClear;
+    }
+    codes.push_back(clear + 1);
+    return packGifCodes(codes, width, minCodeSize);
 }
 
 struct GifFrame {
@@ -276,29 +281,7 @@ inline std::string gifRunLzw(std::uint64_t pixels, std::uint8_t index) {
         ++length;
     }
     codes.push_back(kEnd);
-    std::string packed;
-    std::uint32_t bits = 0;
-    int count = 0;
-    for (int code : codes) {
-        bits |= static_cast<std::uint32_t>(code) << count;
-        count += 9;
-        while (count >= 8) {
-            packed += static_cast<char>(bits & 0xFF);
-            bits >>= 8;
-            count -= 8;
-        }
-    }
-    if (count > 0) {
-        packed += static_cast<char>(bits & 0xFF);
-    }
-    std::string out(1, '\x08');
-    for (std::size_t at = 0; at < packed.size(); at += 255) {
-        const std::string block = packed.substr(at, 255);
-        out += static_cast<char>(block.size());
-        out += block;
-    }
-    out += '\0';
-    return out;
+    return packGifCodes(codes, 9, 8);
 }
 
 }  // namespace plivora::testdata
