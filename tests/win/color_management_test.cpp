@@ -30,6 +30,16 @@
 namespace plivora {
 namespace {
 
+// The profile as a file holds it; the profile is closed.
+std::string closedProfileBytes(cmsHPROFILE profile) {
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::string bytes(size, '\0');
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
 // An RGB profile with sRGB's primaries and white but linear channels: a stored 128 means half the
 // light, which sRGB writes as 188.
 std::string linearProfile() {
@@ -40,12 +50,7 @@ std::string linearProfile() {
     cmsToneCurve* curves[3] = {linear, linear, linear};
     cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
     cmsFreeToneCurve(linear);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::string bytes(size, '\0');
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
+    return closedProfileBytes(profile);
 }
 
 // A CMYK print profile whose cyan ink prints red (a* +60) and whose black ink darkens (L* 90 to
@@ -69,12 +74,7 @@ std::string redCyanCmykProfile() {
     cmsPipelineInsertStage(lut, cmsAT_END, table);
     cmsWriteTag(profile, cmsSigAToB0Tag, lut);
     cmsPipelineFree(lut);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::string bytes(size, '\0');
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
+    return closedProfileBytes(profile);
 }
 
 // A JPEG of width x height whose pixels `fill` gives as `components` bytes (3: RGB, 4: CMYK
