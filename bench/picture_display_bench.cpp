@@ -30,8 +30,8 @@
 #include <vector>
 
 #include "bench_pictures.h"
+#include "picture/picture_loader.h"
 #include "win/error.h"
-#include "win/picture_loader.h"
 
 namespace {
 

@@ -51,7 +51,7 @@
 #include "bench_pictures.h"
 #include "camera_profile.h"
 #include "headless/headless_host.h"
-#include "win/browse_ahead.h"
+#include "picture/browse_ahead.h"
 
 namespace {
 

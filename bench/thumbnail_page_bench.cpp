@@ -54,9 +54,9 @@
 #include "app/program.h"
 #include "camera_profile.h"
 #include "headless/headless_host.h"
+#include "picture/picture_loader.h"
 #include "thumbs/form2.h"
 #include "win/error.h"
-#include "win/picture_loader.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "fuzz_folder.h"
+#include "picture/picture_loader.h"
 #include "win/error.h"
-#include "win/picture_loader.h"
 
 namespace plivora {
 namespace {

@@ -14,10 +14,10 @@
 
 #include "app/form1.h"
 #include "app/program.h"
+#include "picture/thumbnail_cache.h"
 #include "qt/qt_host.h"
 #include "qt/termination_signals.h"
 #include "win/file_system.h"
-#include "win/thumbnail_cache.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include "arrange/window_place.h"
 #include "forms/host.h"
 #include "forms/window_calls.h"
+#include "picture/browse_ahead.h"
+#include "picture/picture_loader.h"
 #include "thumbs/form2.h"
-#include "win/browse_ahead.h"
 #include "win/error.h"
 #include "win/file_system.h"
-#include "win/picture_loader.h"
 #include "win/record_file.h"
 
 namespace plivora {

@@ -10,7 +10,7 @@
 #include "app/form1.h"
 #include "app/program.h"
 #include "forms/host.h"
-#include "win/browse_ahead.h"
+#include "picture/browse_ahead.h"
 #include "win/file_system.h"
 
 namespace plivora {

@@ -6,13 +6,13 @@
 #include "app/number_format.h"
 #include "app/program.h"
 #include "forms/host.h"
+#include "picture/image_scale.h"
+#include "picture/picture_prefetcher.h"
+#include "picture/thumbnail_cache.h"
 #include "thumbs/form2.h"
 #include "thumbs/module1.h"
 #include "thumbs/thumbnail_pages.h"
 #include "win/error.h"
-#include "win/image_scale.h"
-#include "win/picture_prefetcher.h"
-#include "win/thumbnail_cache.h"
 
 #include <chrono>
 #include <vector>

@@ -12,13 +12,13 @@
 #include "arrange/form3.h"
 #include "forms/background_jobs.h"
 #include "forms/host.h"
+#include "picture/picture_loader.h"
+#include "picture/thumbnail_cache.h"
 #include "thumbs/form2.h"
 #include "thumbs/form4.h"
 #include "win/error.h"
 #include "win/file_io.h"
 #include "win/file_system.h"
-#include "win/picture_loader.h"
-#include "win/thumbnail_cache.h"
 
 namespace plivora {
 

@@ -9,7 +9,7 @@
 
 #include "app/latest_choice.h"
 #include "forms/types.h"
-#include "win/picture.h"
+#include "picture/picture.h"
 
 namespace plivora {
 

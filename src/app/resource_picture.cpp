@@ -1,8 +1,8 @@
 #include "app/resource_picture.h"
 
+#include "picture/picture_loader.h"
 #include "resource_bytes.h"
 #include "win/error.h"
-#include "win/picture_loader.h"
 
 namespace plivora {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "win/picture.h"
+#include "picture/picture.h"
 
 namespace plivora {
 

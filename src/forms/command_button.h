@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "forms/control.h"
-#include "win/picture.h"
+#include "picture/picture.h"
 
 namespace plivora {
 

@@ -8,7 +8,7 @@
 
 #include "forms/control.h"
 #include "forms/host.h"
-#include "win/picture.h"
+#include "picture/picture.h"
 
 namespace plivora {
 

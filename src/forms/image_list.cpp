@@ -5,8 +5,8 @@
 
 #include "forms/form.h"
 #include "forms/host.h"
+#include "picture/image_scale.h"
 #include "win/error.h"
-#include "win/image_scale.h"
 
 #include <utility>
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "forms/control.h"
+#include "picture/image_scale.h"
+#include "picture/picture.h"
 #include "win/image.h"
-#include "win/image_scale.h"
-#include "win/picture.h"
 
 namespace plivora {
 

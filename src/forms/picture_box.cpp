@@ -1,6 +1,6 @@
 #include "forms/picture_box.h"
 
-#include "win/image_scale.h"
+#include "picture/image_scale.h"
 
 namespace plivora {
 

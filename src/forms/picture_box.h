@@ -3,7 +3,7 @@
 #include <string>
 
 #include "forms/control.h"
-#include "win/picture.h"
+#include "picture/picture.h"
 
 namespace plivora {
 

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "win/picture.h"
+#include "picture/picture.h"
 
 namespace plivora {
 

@@ -11,8 +11,8 @@
 #include "forms/timer_control.h"
 #include "forms/user_control.h"
 #include "gifctl/gif_animation.h"
+#include "picture/picture.h"
 #include "win/gdi.h"
-#include "win/picture.h"
 
 namespace plivora {
 

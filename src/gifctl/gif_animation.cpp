@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "gifctl/frame_files.h"
+#include "picture/picture_loader.h"
 #include "win/error.h"
 #include "win/file_io.h"
-#include "win/picture_loader.h"
 #include "win/temp_files.h"
 
 namespace plivora {

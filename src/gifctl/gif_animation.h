@@ -7,8 +7,8 @@
 
 #include "gifctl/gif_frame.h"
 #include "gifctl/gif_stream.h"
+#include "picture/picture.h"
 #include "win/gdi.h"
-#include "win/picture.h"
 
 namespace plivora {
 

@@ -9,7 +9,7 @@
 #include "forms/control.h"
 #include "forms/form.h"
 #include "forms/host.h"
-#include "win/picture.h"
+#include "picture/picture.h"
 
 namespace plivora {
 

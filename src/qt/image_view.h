@@ -3,8 +3,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include "picture/picture.h"
 #include "qt/child_view.h"
-#include "win/picture.h"
 
 namespace plivora {
 

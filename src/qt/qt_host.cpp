@@ -23,13 +23,13 @@
 #include "forms/menu.h"
 #include "forms/timer_control.h"
 #include "forms/timer_resolution.h"
+#include "picture/color_management.h"
+#include "picture/picture.h"
 #include "qt/clipboard_data.h"
 #include "qt/conversions.h"
 #include "qt/form_view.h"
-#include "win/color_management.h"
 #include "win/error.h"
 #include "win/file_system.h"
-#include "win/picture.h"
 
 Q_LOGGING_CATEGORY(lcWindowCalls, "plivora.windowcalls", QtWarningMsg)
 

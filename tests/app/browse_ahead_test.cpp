@@ -1,4 +1,4 @@
-#include "win/browse_ahead.h"
+#include "picture/browse_ahead.h"
 #include "app_fixture.h"
 
 #include <utime.h>

@@ -6,8 +6,8 @@
 
 #include "app/number_format.h"
 #include "app_fixture.h"
+#include "picture/picture_loader.h"
 #include "thumbs/form2.h"
-#include "win/picture_loader.h"
 
 namespace plivora {
 namespace {

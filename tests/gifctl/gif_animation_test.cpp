@@ -12,10 +12,10 @@
 #include <regex>
 #include "gif_bytes.h"
 #include "gifctl/frame_clock.h"
+#include "picture/picture_loader.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
-#include "win/picture_loader.h"
 
 namespace plivora {
 namespace {

@@ -28,6 +28,7 @@
 #include "app/form5.h"
 #include "app/program.h"
 #include "arrange/form3.h"
+#include "picture/picture.h"
 #include "qt/conversions.h"
 #include "qt/qt_host.h"
 #include "support/bmp_file.h"
@@ -35,7 +36,6 @@
 #include "support/temp_folder.h"
 #include "win/error.h"
 #include "win/gdi.h"
-#include "win/picture.h"
 
 namespace plivora {
 namespace {

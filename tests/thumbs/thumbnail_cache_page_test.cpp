@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "../app/app_fixture.h"
+#include "picture/thumbnail_cache.h"
 #include "thumbs/form2.h"
-#include "win/thumbnail_cache.h"
 
 namespace plivora {
 namespace {

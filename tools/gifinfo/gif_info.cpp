@@ -13,8 +13,8 @@
 #include "gifctl/animated_gif_ctl.h"
 #include "headless/headless_host.h"
 #include "json_text.h"
+#include "picture/picture_loader.h"
 #include "win/error.h"
-#include "win/picture_loader.h"
 
 namespace plivora {
 

@@ -14,10 +14,10 @@
 #include "forms/form.h"
 #include "forms/image_control.h"
 #include "forms/image_list.h"
+#include "picture/picture_loader.h"
 #include "qt/conversions.h"
 #include "qt/qt_host.h"
 #include "support/temp_folder.h"
-#include "win/picture_loader.h"
 
 namespace plivora {
 namespace {
