@@ -1,11 +1,18 @@
 #include "qt/icon_list_view.h"
 
 #include <algorithm>
+#include <map>
+#include <tuple>
+#include <utility>
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 #include "forms/image_list.h"
 #include "forms/list_view.h"
@@ -41,8 +48,65 @@ QString fitFirstLine(const QString& text, const QFontMetrics& metrics, int width
 }
 }  // namespace
 
+// Draws each item once into a picture of its own, on the list's background, and afterwards only
+// copies that picture. A list that grows by one item lays itself out anew and repaints all of its
+// items; during a page fill, laying out and shaping every caption again at every added thumbnail
+// took most of the window thread's time, which the decoder threads needed.
+class IconListView::ItemPictures : public QStyledItemDelegate {
+public:
+    explicit ItemPictures(IconListView& list) : QStyledItemDelegate(&list), m_list(list) {}
+
+    void forget() { m_pictures.clear(); }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        // What changes an item's look besides its row: its state, the size of its cell and the
+        // pixel density of the screen.
+        const qreal ratio = painter->device()->devicePixelRatioF();
+        const QStyle::State looks =
+            option.state & (QStyle::State_Selected | QStyle::State_MouseOver |
+                            QStyle::State_HasFocus | QStyle::State_Enabled | QStyle::State_Active);
+        const Key key{index.row(), static_cast<int>(looks), option.rect.width(),
+                      option.rect.height(), ratio};
+        auto found = m_pictures.find(key);
+        if (found == m_pictures.end()) {
+            QPixmap picture(option.rect.size() * ratio);
+            picture.setDevicePixelRatio(ratio);
+            // Opaque: copied without blending, since the list's background is under it.
+            picture.fill(m_list.viewport()->palette().color(m_list.viewport()->backgroundRole()));
+            {
+                QPainter onPicture(&picture);
+                onPicture.fillRect(
+                    QRect(QPoint(0, 0), option.rect.size()),
+                    m_list.viewport()->palette().brush(m_list.viewport()->backgroundRole()));
+                QStyleOptionViewItem at(option);
+                at.rect.moveTo(0, 0);
+                QStyledItemDelegate::paint(&onPicture, at, index);
+            }
+            found = m_pictures.emplace(key, std::move(picture)).first;
+        }
+        painter->drawPixmap(option.rect.topLeft(), found->second);
+    }
+
+private:
+    struct Key {
+        int row;
+        int state;
+        int width;
+        int height;
+        qreal ratio;
+        bool operator<(const Key& other) const {
+            return std::tie(row, state, width, height, ratio) <
+                   std::tie(other.row, other.state, other.width, other.height, other.ratio);
+        }
+    };
+    IconListView& m_list;
+    mutable std::map<Key, QPixmap> m_pictures;
+};
+
 IconListView::IconListView(ListView& list, QWidget& parent, QtHost& host, FormView& formView)
-    : QListWidget(&parent), ChildView(list, host, formView) {
+    : QListWidget(&parent), ChildView(list, host, formView), m_pictures(new ItemPictures(*this)) {
+    setItemDelegate(m_pictures);
     setViewMode(QListView::IconMode);
     setMovement(QListView::Static);
     setResizeMode(QListView::Adjust);
@@ -94,6 +158,7 @@ void IconListView::rebuild() {
     const ImageList* icons = model.icons();
     const QSignalBlocker blocker(this);
     clear();
+    m_pictures->forget();
     m_shownItems.clear();
     m_icons.clear();
     m_shownIcons = icons;
@@ -151,6 +216,20 @@ void IconListView::appendItems(std::size_t from) {
     // page fill lets run between thumbnails: the items showed only when the fill was over. Laid
     // out now, the next paint shows them.
     executeDelayedItemsLayout();
+}
+
+void IconListView::changeEvent(QEvent* event) {
+    // The items' pictures were drawn with the palette, font and style of their time.
+    switch (event->type()) {
+        case QEvent::PaletteChange:
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+            m_pictures->forget();
+            break;
+        default:
+            break;
+    }
+    QListWidget::changeEvent(event);
 }
 
 void IconListView::showSelection() {

@@ -33,8 +33,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    class ItemPictures;
+
     ListView* list() const;
     QPointF listPosition(const QMouseEvent& event) const;
     bool showsPrefixOfModel() const;
@@ -49,6 +52,7 @@ private:
     int m_shownClearCount = -1;
     std::map<std::string, QIcon> m_icons;
     int m_itemsMade = 0;
+    ItemPictures* m_pictures;  // the list's item delegate, owned by the list
 };
 
 }  // namespace plivora

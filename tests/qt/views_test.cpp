@@ -156,6 +156,29 @@ TEST_F(ViewsTest, IconListAddsANewItemAloneAndMakesItselfAnewAfterTheIconsWereCl
     EXPECT_TRUE(view->item(0)->isSelected());
 }
 
+TEST_F(ViewsTest, IconListRepaintsAnItemInItsNewLook) {
+    form->images.add("red", solidPicture(4, 4, 0xFFFF0000u));
+    form->icons.setIcons(&form->images);
+    form->icons.addItem("a.gif\r\n4 x 4", "red");
+    auto* view = dynamic_cast<QListWidget*>(host.widgetOf(form->icons));
+    ASSERT_NE(view, nullptr);
+    const auto look = [&] { return view->viewport()->grab().toImage(); };
+    const QImage plain = look();
+
+    // The items are painted once and kept; a selection and a new palette are new looks.
+    form->icons.setSelected(0, true);
+    EXPECT_NE(look(), plain);
+    form->icons.setSelected(0, false);
+    EXPECT_EQ(look(), plain);
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Base, QColor(0x12, 0x34, 0x56));
+    view->setPalette(palette);
+    // A point of the first cell that neither the icon nor the text covers.
+    const QPoint blank = view->visualItemRect(view->item(0)).bottomLeft() + QPoint(1, -1);
+    const auto colourAt = [&] { return look().pixel(blank); };
+    EXPECT_EQ(colourAt(), QColor(0x12, 0x34, 0x56).rgb());
+}
+
 TEST_F(ViewsTest, IconListBreaksALongNameIntoLinesThatFitItsCell) {
     struct Case {
         std::string name;
