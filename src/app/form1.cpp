@@ -306,8 +306,8 @@ void Form1::ReadSettings() {
         if (blVertical != kFalse) {
             // The start-up switch recorded the window before it was placed; the way back to the
             // horizontal arrangement keeps the stored position.
-            SavedLayout[0] = roundHalfEven(top());
-            SavedLayout[1] = roundHalfEven(left());
+            SavedLayout[kSavedTop] = roundHalfEven(top());
+            SavedLayout[kSavedLeft] = roundHalfEven(left());
         }
     } else {
         placeAtTopRight();
@@ -329,8 +329,8 @@ void Form1::placeAtTopRight() {
     setTop(top);
     setLeft(right - width());
     if (blVertical != kFalse) {
-        SavedLayout[0] = roundHalfEven(top);
-        SavedLayout[1] = roundHalfEven(right) - SavedLayout[2];
+        SavedLayout[kSavedTop] = roundHalfEven(top);
+        SavedLayout[kSavedLeft] = roundHalfEven(right) - SavedLayout[kSavedWidth];
     }
 }
 

@@ -1,8 +1,18 @@
 #pragma once
 
+#include <cstddef>
+
 namespace plivora {
 
 class Form1;
+
+// The first entries of Form1::SavedLayout: the window's outer place and size, recorded first. The
+// start-up placement moves the recorded place and a frame correction grows the recorded size;
+// every other entry is recorded and restored only by the arrangement switch.
+inline constexpr std::size_t kSavedTop = 0;
+inline constexpr std::size_t kSavedLeft = 1;
+inline constexpr std::size_t kSavedWidth = 2;
+inline constexpr std::size_t kSavedHeight = 3;
 
 // Switches the main window between its wide designed arrangement and the tall one. Entering the
 // tall one records the window's and the controls' geometry in SavedLayout and places them at
