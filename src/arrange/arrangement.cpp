@@ -165,7 +165,7 @@ void applyVertical(Form1& f) {
 
 }  // namespace
 
-void ArrangementFrameChanged(Form1& form, float extraWidth, float extraHeight) {
+void arrangementFrameChanged(Form1& form, float extraWidth, float extraHeight) {
     if (form.blVertical == kFalse) {
         return;  // the layout to return to is recorded afresh at the next switch
     }
@@ -175,7 +175,7 @@ void ArrangementFrameChanged(Form1& form, float extraWidth, float extraHeight) {
     height = keep(back(height) + extraHeight);
 }
 
-void ToggleArrangement(Form1& form) {
+void toggleArrangement(Form1& form) {
     if (form.blVertical == kFalse) {
         recordLayout(form, form.SavedLayout);
         applyVertical(form);
