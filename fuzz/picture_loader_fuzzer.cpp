@@ -50,7 +50,7 @@ void loadFile(const std::string& path) {
     if (full.pixels.size() > kComparedPixels) {
         return;
     }
-    const Picture fromBytes = LoadPictureFromBytes(readWholeFile(path));
+    const Picture fromBytes = loadPictureFromBytes(readWholeFile(path));
     if (fromBytes.fullImage().pixels != full.pixels) {
         std::fprintf(stderr, "fuzz: the file and its bytes in memory gave different pixels\n");
         std::abort();

@@ -165,7 +165,7 @@ void Form1::wireHandlers() {
     Paint = [this] { Form_Paint(); };
     Resize = [this] { Form_Resize(); };
     FrameChange = [this](float extraWidth, float extraHeight) {
-        ArrangementFrameChanged(*this, extraWidth, extraHeight);
+        arrangementFrameChanged(*this, extraWidth, extraHeight);
     };
     MouseMove = [this](int b, int s, float x, float y) { Form_MouseMove(b, s, x, y); };
     Drive1.Change = [this] { Drive1_Change(); };
@@ -188,12 +188,12 @@ void Form1::wireHandlers() {
     imgQel.Click = [this] { imgQel_Click(); };
     imgQel.MouseMove = [this](int b, int s, float x, float y) { imgQel_MouseMove(b, s, x, y); };
     imgShow.MouseDown = [this](int b, int s, float x, float y) { imgShow_MouseDown(b, s, x, y); };
-    cmdShape.MouseUp = [this](int, int, float, float) { WriteShapeRecord(); };
+    cmdShape.MouseUp = [this](int, int, float, float) { writeShapeRecord(); };
     cmdStick.MouseUp = [this](int b, int s, float x, float y) {
         cmdStick_MouseUp(*this, b, s, x, y);
     };
     cmdTiny.Click = [this] { cmdTiny_Click(*this); };
-    Timer1.Timer = [this] { TinyModeWatch(*this); };
+    Timer1.Timer = [this] { tinyModeWatch(*this); };
 }
 
 // ---- Start-up, paint and shutdown ----
@@ -306,8 +306,8 @@ void Form1::ReadSettings() {
         if (blVertical != kFalse) {
             // The start-up switch recorded the window before it was placed; the way back to the
             // horizontal arrangement keeps the stored position.
-            SavedLayout[0] = roundHalfEven(top());
-            SavedLayout[1] = roundHalfEven(left());
+            SavedLayout[kSavedTop] = roundHalfEven(top());
+            SavedLayout[kSavedLeft] = roundHalfEven(left());
         }
     } else {
         placeAtTopRight();
@@ -329,12 +329,12 @@ void Form1::placeAtTopRight() {
     setTop(top);
     setLeft(right - width());
     if (blVertical != kFalse) {
-        SavedLayout[0] = roundHalfEven(top);
-        SavedLayout[1] = roundHalfEven(right) - SavedLayout[2];
+        SavedLayout[kSavedTop] = roundHalfEven(top);
+        SavedLayout[kSavedLeft] = roundHalfEven(right) - SavedLayout[kSavedWidth];
     }
 }
 
-void Form1::WriteShapeRecord() {
+void Form1::writeShapeRecord() {
     SettingsRecord record;
     record.setSection("[Shape]");
     record.top = 0;
@@ -500,7 +500,7 @@ bool Form1::isDriveRootPath(const std::string& path) const {
 }
 
 void Form1::cmdShape_Click() {
-    ToggleArrangement(*this);
+    toggleArrangement(*this);
 }
 
 // ---- Mouse presence ----

@@ -83,7 +83,7 @@ public:
     void Form_Resize();
     void ReadSettings();
     // Writes the arrangement in force as record 1 of the settings file.
-    void WriteShapeRecord();
+    void writeShapeRecord();
     std::string settingsFilePath() const;
 
     // Navigation.
@@ -137,7 +137,8 @@ public:
     static constexpr float kAreaHeight = 2172.0f;
 
 private:
-    void showListFile(const std::string& folder, const std::string& name);
+    // ShowListFile's work for the file chosen in the list, given as it was at the choice.
+    void showChosenFile(const std::string& folder, const std::string& name);
     void placeControls();
     void wireHandlers();
     void showErrorText(ErrorState& errors);

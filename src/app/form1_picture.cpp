@@ -38,10 +38,10 @@ void Form1::ShowListFile() {
     // this file, whatever the list holds by the time it runs.
     const std::string folder = File1.path();
     const std::string name = File1.fileName();
-    m_program.displayChoices.run([this, folder, name] { showListFile(folder, name); });
+    m_program.displayChoices.run([this, folder, name] { showChosenFile(folder, name); });
 }
 
-void Form1::showListFile(const std::string& folder, const std::string& name) {
+void Form1::showChosenFile(const std::string& folder, const std::string& name) {
     Program& program = m_program;
     program.sCurPath = folder;
     sFileName = name;
@@ -73,7 +73,7 @@ void Form1::showListFile(const std::string& folder, const std::string& name) {
         imgShow.setAccessibleName(lblErrorMessage.caption());
         lblErrorMessage.setVisible(true);
         // No frame of the previous animation stays over the placeholder.
-        AnimatedGifCtl1.ClearGif();
+        AnimatedGifCtl1.clearGif();
         return;
     }
 

@@ -151,7 +151,7 @@ void Form1::ViewAllImages() {
         // A fresh set of pages: none built yet, so Back and Next do not show, nor a page number.
         p.intPagesBuilt = 0;
         p.intBuildPage = 0;
-        thumbs.lblPageNumber.setCaption("");
+        thumbs.showPageLabel(kNoPage);
     }
     const PageFillScope filling(p, thumbs);
     showThumbnailWindow(thumbs, imgShowAniGif.picture());

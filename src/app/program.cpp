@@ -58,6 +58,18 @@ Program::~Program() {
 
 namespace {
 
+// The one way a window is made on first touch: created and loaded when `window` holds none. The
+// program holds the window before its load runs, so a load that reaches the window through the
+// program finds this one rather than making another.
+template <typename Window>
+Window& onFirstTouch(Program& program, std::unique_ptr<Window>& window) {
+    if (!window) {
+        window = std::make_unique<Window>(program);
+        window->load();
+    }
+    return *window;
+}
+
 // What the path named at start-up turned out to be, found before any window exists.
 struct OpenTarget {
     std::string folder;  // where the lists start; empty: the current folder
@@ -134,46 +146,26 @@ void Program::endPageFill() {
 }
 
 Form1& Program::form1() {
-    if (!m_form1) {
-        m_form1 = std::make_unique<Form1>(*this);
-        m_form1->load();
-    }
-    return *m_form1;
+    return onFirstTouch(*this, m_form1);
 }
 
 Form2& Program::form2() {
-    if (!m_form2) {
-        m_form2 = std::make_unique<Form2>(*this);
-        m_form2->load();
-    }
-    return *m_form2;
+    return onFirstTouch(*this, m_form2);
 }
 
 Form3& Program::form3() {
-    if (!m_form3) {
-        m_form3 = std::make_unique<Form3>(*this);
-        m_form3->load();
-    }
-    return *m_form3;
+    return onFirstTouch(*this, m_form3);
 }
 
 Form4& Program::form4() {
-    if (!m_form4) {
-        m_form4 = std::make_unique<Form4>(*this);
-        m_form4->load();
-    }
-    return *m_form4;
+    return onFirstTouch(*this, m_form4);
 }
 
 Form5& Program::form5() {
     if (m_form5 && !m_form5->isLoaded()) {
         m_form5.reset();  // unloaded by its OK: made again on the next request
     }
-    if (!m_form5) {
-        m_form5 = std::make_unique<Form5>(*this);
-        m_form5->load();
-    }
-    return *m_form5;
+    return onFirstTouch(*this, m_form5);
 }
 
 Form11& Program::form11() {

@@ -12,7 +12,7 @@ Picture resourcePicture(const std::string& name) {
         return {};
     }
     try {
-        return LoadPictureFromBytes(bytes);
+        return loadPictureFromBytes(bytes);
     } catch (const Error& error) {
         builtInPictureFault(name, ("cannot be decoded: " + error.description()).c_str());
         return {};

@@ -35,7 +35,8 @@ struct LayoutRow {
 
 // The recorded layout, one row per control, the window first. Each row's entries follow the
 // previous row's; recording and restoring both walk this table, so the two directions cannot
-// disagree on an index. Form1 itself reads the window's entries 0 to 3.
+// disagree on an index. The window's first four entries are also named (kSavedTop and on, in
+// arrangement.h), for the start-up placement and the frame correction.
 std::array<LayoutRow, 20> layoutTable(Form1& f) {
     return {{
         {&f, Kept::WindowAndScale},            // 0 to 5
@@ -68,6 +69,7 @@ void recordLayout(Form1& f, Layout& saved) {
         const Control& c = *row.control;
         switch (row.kept) {
             case Kept::WindowAndScale:
+                // kSavedTop, kSavedLeft, kSavedWidth and kSavedHeight, then the scale.
                 record(f.top());
                 record(f.left());
                 record(f.width());
@@ -163,15 +165,17 @@ void applyVertical(Form1& f) {
 
 }  // namespace
 
-void ArrangementFrameChanged(Form1& form, float extraWidth, float extraHeight) {
+void arrangementFrameChanged(Form1& form, float extraWidth, float extraHeight) {
     if (form.blVertical == kFalse) {
         return;  // the layout to return to is recorded afresh at the next switch
     }
-    form.SavedLayout[2] = keep(back(form.SavedLayout[2]) + extraWidth);
-    form.SavedLayout[3] = keep(back(form.SavedLayout[3]) + extraHeight);
+    std::int32_t& width = form.SavedLayout[kSavedWidth];
+    std::int32_t& height = form.SavedLayout[kSavedHeight];
+    width = keep(back(width) + extraWidth);
+    height = keep(back(height) + extraHeight);
 }
 
-void ToggleArrangement(Form1& form) {
+void toggleArrangement(Form1& form) {
     if (form.blVertical == kFalse) {
         recordLayout(form, form.SavedLayout);
         applyVertical(form);

@@ -106,7 +106,7 @@ void Form3::Form_MouseMove(int button, int /*shift*/, float x, float y) {
             // The step failed before anything moved; the panel stays where it is.
         }
     }
-    PanelHoverRestore(*this);
+    panelHoverRestore(*this);
 }
 
 }  // namespace plivora

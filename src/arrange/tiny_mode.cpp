@@ -41,7 +41,7 @@ void cmdTiny_Click(Form1& form) {
     }
 }
 
-void TinyModeWatch(Form1& form) {
+void tinyModeWatch(Form1& form) {
     Program& p = form.program();
     if (p.blTinyMode == kFalse) {
         return;
@@ -66,7 +66,7 @@ void TinyModeWatch(Form1& form) {
     }
 }
 
-void PanelHoverRestore(Form3& panel) {
+void panelHoverRestore(Form3& panel) {
     Program& p = panel.program();
     RECT rect;
     GetWindowRect(&panel, rect);

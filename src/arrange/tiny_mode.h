@@ -13,9 +13,9 @@ void cmdTiny_Click(Form1& form);
 // Timer1's tick: in tiny mode, hands the main window over to the panel once the mouse has been
 // over the main window and has left its outer rectangle (a cursor on the border is inside). A
 // minimised main window is never handed over.
-void TinyModeWatch(Form1& form);
+void tinyModeWatch(Form1& form);
 // A mouse move over the panel, whatever the buttons: brings the main window back when the cursor
 // is on the panel (border included) and the panel has not just done so.
-void PanelHoverRestore(Form3& panel);
+void panelHoverRestore(Form3& panel);
 
 }  // namespace plivora

@@ -122,9 +122,10 @@ public:
 
     // The raster layer of the program's windows: device contexts, bitmaps and the drawing
     // surfaces of controls that paint their own pixels. Its system colour table is the program's
-    // only one: each host fills it when it starts (the Qt host from the application's palette,
-    // and again whenever that palette changes), and GetSysColor, systemColor and the views'
-    // colours all read it.
+    // only one: each host fills it when it starts (the headless host sets a light scheme's button
+    // face, window and window text over the classic scheme; the Qt host sets every index from the
+    // application's palette, and again whenever that palette changes), and GetSysColor,
+    // systemColor, the GIF control's drawing and the Qt views' colours all read it.
     GdiContext& gdi() { return m_gdi; }
     const GdiContext& gdi() const { return m_gdi; }
 

@@ -133,8 +133,8 @@ void AnimatedGifCtl::LoadGif(bool getFname, const std::string& sPathFile) {
         setStrGifFileName("");
         fGetGifFileName(sPathFile);
         host().doEvents();
-        if (loadAbandoned()) {
-            ClearGif();
+        if (isLoadAbandoned()) {
+            clearGif();
             return;
         }
     }
@@ -153,7 +153,7 @@ void AnimatedGifCtl::LoadGif(bool getFname, const std::string& sPathFile) {
         const Loading loading(*this);
         m_engine->ReadGifFrames();
     } catch (const LoadEnded&) {
-        ClearGif();
+        clearGif();
         return;
     } catch (const Error&) {
         // The pointer is given back before the error goes to the caller.
@@ -167,11 +167,11 @@ void AnimatedGifCtl::LoadGif(bool getFname, const std::string& sPathFile) {
     publishSurface();
 }
 
-bool AnimatedGifCtl::loadAbandoned() const {
+bool AnimatedGifCtl::isLoadAbandoned() const {
     return LoadAbandoned && LoadAbandoned();
 }
 
-void AnimatedGifCtl::ClearGif() {
+void AnimatedGifCtl::clearGif() {
     m_engine->StopGif();
     m_engine->ClearDisplay();
     m_engine->ClearFrames();
@@ -286,7 +286,7 @@ Picture AnimatedGifCtl::loadFrame(const std::function<Picture(const std::string&
     // An abandoned decode runs on to its end; it holds the frame file until then.
     std::optional<Picture> picture = m_frameJobs.run<Picture>(
         [loader, path, pathOwner = std::move(pathOwner)] { return loader(path); },
-        [this] { return loadAbandoned(); });
+        [this] { return isLoadAbandoned(); });
     if (!picture) {
         throw LoadEnded{};
     }

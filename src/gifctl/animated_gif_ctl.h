@@ -77,7 +77,7 @@ public:
     // back to the caller, after the pointer is given back.
     void LoadGif(bool getFname, const std::string& sPathFile);
     // Stops and forgets the GIF on show: the surface shows only the background.
-    void ClearGif();
+    void clearGif();
     void PaintGif(std::int32_t curframe) { m_engine->PaintGif(curframe); }
     void StartTimer() { m_engine->StartTimer(); }
     void StopTimer() { m_engine->StopTimer(); }
@@ -96,7 +96,7 @@ public:
     int MousePointer() const { return m_mousePointer; }
 
     // Whether the control holds a GIF: frame 0 of one is loaded, from the end of a load of a GIF
-    // until the next load or ClearGif. Only then does the control draw its border, background
+    // until the next load or clearGif. Only then does the control draw its border, background
     // and frames; without one it is blank, so the picture under it shows whole.
     bool holdsGif() const { return m_engine->hasFrames(); }
     // A load under way draws nothing until it ends, whatever frames it has so far.
@@ -122,7 +122,8 @@ private:
     void resizeSurface();
     void publishSurface();
     void setMousePointer(int pointer);
-    bool loadAbandoned() const;
+    // What LoadAbandoned answers; false while no host window has set it.
+    bool isLoadAbandoned() const;
 
     SurfaceId m_surface;
     HDC m_ownDc;

@@ -156,7 +156,7 @@ Picture loadPictureAtNaturalSize(const std::string& path) {
     return decode(PictureInput::fromFile(path), Origin::File, Scale::Natural);
 }
 
-Picture LoadPictureFromBytes(const std::string& bytes) {
+Picture loadPictureFromBytes(const std::string& bytes) {
     return decode(PictureInput::fromBytes(bytes), Origin::ProgramBytes, Scale::Reduced);
 }
 

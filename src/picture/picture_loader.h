@@ -34,7 +34,7 @@ Picture loadPictureAtNaturalSize(const std::string& path);
 
 // Loads a picture from bytes in memory (the pictures compiled into the program). The same formats
 // and PNG; the same errors, except that there is no file to be missing.
-Picture LoadPictureFromBytes(const std::string& bytes);
+Picture loadPictureFromBytes(const std::string& bytes);
 
 // The natural size LoadPicture gives the file's picture (an EXIF orientation applied, a GIF's
 // first image), read from the file's header without decoding any pixels. The errors of

@@ -34,8 +34,11 @@ public:
 
 protected:
     // Runs a model call for user input, unless the view is detached or the program is ending. An
-    // error that escapes an event handler is a fault of that handler; it is reported on stderr
-    // rather than unwound through Qt's event loop, which does not carry exceptions.
+    // Error that a handler lets out never arrives here: the control's runHandler hands it to the
+    // host, which shows it in the program's warning box (on standard error once the program is
+    // ending). What this catches is ProgramEnding alone, the program having ended while a handler
+    // ran DoEvents, which is ordinary; anything else is a fault and is not caught: Qt's event loop
+    // does not carry exceptions, and the program ends.
     void deliver(const std::function<void(Control&)>& call);
 
     // The mouse events of a control that has no click behaviour of its own: MouseDown, MouseMove

@@ -4,6 +4,7 @@
 #include "app/form11.h"
 #include "app/program.h"
 #include "app/resource_picture.h"
+#include "thumbs/thumbnail_pages.h"
 
 namespace plivora {
 
@@ -97,7 +98,7 @@ void Form2::Form_Load() {
     fraAniGif.setCaption("");
     fraShadowImage.setCaption("");
     blShadowWasVisible = kFalse;
-    lblPageNumber.setCaption("");
+    showPageLabel(kNoPage);
     blDragging = kFalse;
 }
 

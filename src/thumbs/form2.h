@@ -87,6 +87,10 @@ public:
     // folder whose pages are shown (false): nothing is left to page to until the next fill.
     // Shows the buttons as they then are.
     void setPagesOfMainFolder(bool ofMainFolder);
+    // Writes the page label for a page number (pageLabel; kNoPage clears it), the one place that
+    // does. Paging labels the page it shows or builds; a fresh set of pages and the window's load
+    // clear the label.
+    void showPageLabel(int pageNumber);
 
 private:
     void wireHandlers();

@@ -89,6 +89,10 @@ void Form2::setPagesOfMainFolder(bool ofMainFolder) {
     showPageButtons();
 }
 
+void Form2::showPageLabel(int pageNumber) {
+    lblPageNumber.setCaption(pageLabel(pageNumber));
+}
+
 void Form2::cmdNextPage_Click() {
     Program& p = m_program;
     if (p.fillingPage) {
@@ -107,11 +111,11 @@ void Form2::cmdNextPage_Click() {
     showPageButtons();
     if (buildPage) {
         ShowMainList(p, kTrue);
-        lblPageNumber.setCaption("P." + std::to_string(p.intPageShown + 1));
+        showPageLabel(p.intPageShown + 1);
         p.form1().ViewAllImages();
     } else if (p.intPageShown >= 1 && p.intPageShown <= p.intPagesBuilt) {
         ShowShadowPage(p, static_cast<std::int16_t>(p.intPageShown - 1));
-        lblPageNumber.setCaption("P." + std::to_string(p.intPageShown));
+        showPageLabel(p.intPageShown);
     }
 }
 
@@ -124,7 +128,7 @@ void Form2::cmdPrevious_Click() {
     showPageButtons();
     if (p.intPagesBuilt >= 2) {
         ShowShadowPage(p, static_cast<std::int16_t>(p.intPageShown - 1));
-        lblPageNumber.setCaption("P." + std::to_string(p.intPageShown));
+        showPageLabel(p.intPageShown);
     }
 }
 

@@ -21,4 +21,8 @@ PageButtons pageButtons(int pageShown, int pagesBuilt, int nextFileIndex) {
             .next = pageShown < pagesBuilt || pageToBuild};
 }
 
+std::string pageLabel(int pageNumber) {
+    return pageNumber == kNoPage ? std::string() : "P." + std::to_string(pageNumber);
+}
+
 }  // namespace plivora

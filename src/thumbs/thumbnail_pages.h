@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace plivora {
 
 // The arithmetic of the thumbnail pages, apart from any window: a page holds up to 60 of the main
@@ -26,5 +28,11 @@ struct PageButtons {
 };
 
 PageButtons pageButtons(int pageShown, int pagesBuilt, int nextFileIndex);
+
+// The thumbnail window's page label for a page number from 1: "P." and the number, without a
+// space ("P.2"). kNoPage has an empty label: the window as loaded, and the first page of a fresh
+// set of pages, show none.
+inline constexpr int kNoPage = 0;
+std::string pageLabel(int pageNumber);
 
 }  // namespace plivora

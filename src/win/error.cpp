@@ -1,6 +1,9 @@
 #include "win/error.h"
 
-#include <map>
+#include <algorithm>
+#include <cstddef>
+#include <iterator>
+#include <string_view>
 
 namespace plivora {
 
@@ -9,32 +12,45 @@ Error::Error(int number, std::string description)
 
 Error::Error(int number) : Error(number, errorDescription(number)) {}
 
+namespace {
+
+struct ErrorRow {
+    int number;
+    std::string_view description;
+};
+
+constexpr ErrorRow kErrorRows[] = {
+#define PLIVORA_ERROR_ROW(name, number, description) {number, description},
+    PLIVORA_ERROR_TABLE(PLIVORA_ERROR_ROW)
+#undef PLIVORA_ERROR_ROW
+};
+
+// The rows are kept in the order of their numbers, which also shows that no number is given twice,
+// and every row has its text.
+constexpr bool rowsAreWellFormed() {
+    for (std::size_t i = 0; i < std::size(kErrorRows); ++i) {
+        if (kErrorRows[i].description.empty()) {
+            return false;
+        }
+        if (i > 0 && kErrorRows[i - 1].number >= kErrorRows[i].number) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(rowsAreWellFormed(),
+              "error numbers must be distinct and ascending, each with its description");
+
+}  // namespace
+
 std::string errorDescription(int number) {
-    static const std::map<int, std::string> descriptions = {
-        {5, "Invalid procedure call or argument"},
-        {6, "Overflow"},
-        {7, "Out of memory"},
-        {9, "Subscript out of range"},
-        {11, "Division by zero"},
-        {52, "Bad file name or number"},
-        {53, "File not found"},
-        {57, "Device I/O error"},
-        {58, "File already exists"},
-        {63, "Bad record number"},
-        {68, "Device unavailable"},
-        {70, "Permission denied"},
-        {75, "Path/File access error"},
-        {76, "Path not found"},
-        {91, "Object variable or With block variable not set"},
-        {381, "Invalid property array index"},
-        {461, "Specified format doesn't match format of data"},
-        {481, "Invalid picture"},
-        {35600, "Index out of bounds"},
-        {35601, "Element not found"},
-        {35602, "Key is not unique in collection"},
-    };
-    auto it = descriptions.find(number);
-    return it != descriptions.end() ? it->second : "Application-defined or object-defined error";
+    const auto* end = std::end(kErrorRows);
+    const auto* row = std::lower_bound(std::begin(kErrorRows), end, number,
+                                       [](const ErrorRow& r, int n) { return r.number < n; });
+    if (row != end && row->number == number) {
+        return std::string(row->description);
+    }
+    return "Application-defined or object-defined error";
 }
 
 std::string errorText(int number, const std::string& description) {

@@ -20,29 +20,36 @@ private:
     std::string m_description;
 };
 
-// Error numbers the program raises or reports; errorDescription has the text of each.
+// Every error number the program raises or reports, with its standard description: one row per
+// error, keyed by the name the code uses (ErrorNumber::FileNotFound), so a number and its text
+// cannot drift apart. Each row is ROW(name, number, description).
+#define PLIVORA_ERROR_TABLE(ROW)                                                      \
+    ROW(InvalidProcedureCall, 5, "Invalid procedure call or argument")                \
+    ROW(Overflow, 6, "Overflow")                                                      \
+    ROW(OutOfMemory, 7, "Out of memory")                                              \
+    ROW(SubscriptOutOfRange, 9, "Subscript out of range")                             \
+    ROW(DivisionByZero, 11, "Division by zero")                                       \
+    ROW(BadFileNameOrNumber, 52, "Bad file name or number")                           \
+    ROW(FileNotFound, 53, "File not found")                                           \
+    ROW(DeviceIoError, 57, "Device I/O error")                                        \
+    ROW(FileAlreadyExists, 58, "File already exists")                                 \
+    ROW(BadRecordNumber, 63, "Bad record number")                                     \
+    ROW(DeviceUnavailable, 68, "Device unavailable")                                  \
+    ROW(PermissionDenied, 70, "Permission denied")                                    \
+    ROW(PathFileAccessError, 75, "Path/File access error")                            \
+    ROW(PathNotFound, 76, "Path not found")                                           \
+    ROW(ObjectVariableNotSet, 91, "Object variable or With block variable not set")   \
+    ROW(InvalidPropertyArrayIndex, 381, "Invalid property array index")               \
+    ROW(FormatDoesNotMatchData, 461, "Specified format doesn't match format of data") \
+    ROW(InvalidPicture, 481, "Invalid picture")                                       \
+    ROW(IndexOutOfBounds, 35600, "Index out of bounds")                               \
+    ROW(ElementNotFound, 35601, "Element not found")                                  \
+    ROW(KeyNotUnique, 35602, "Key is not unique in collection")
+
 namespace ErrorNumber {
-inline constexpr int Overflow = 6;
-inline constexpr int OutOfMemory = 7;
-inline constexpr int SubscriptOutOfRange = 9;
-inline constexpr int FileNotFound = 53;
-inline constexpr int BadFileNameOrNumber = 52;
-inline constexpr int BadRecordNumber = 63;
-inline constexpr int PermissionDenied = 70;
-inline constexpr int PathNotFound = 76;
-inline constexpr int DeviceUnavailable = 68;
-inline constexpr int DeviceIoError = 57;
-inline constexpr int PathFileAccessError = 75;
-inline constexpr int InvalidPicture = 481;
-inline constexpr int InvalidProcedureCall = 5;
-inline constexpr int DivisionByZero = 11;
-inline constexpr int FileAlreadyExists = 58;
-inline constexpr int ObjectVariableNotSet = 91;
-inline constexpr int InvalidPropertyArrayIndex = 381;
-inline constexpr int FormatDoesNotMatchData = 461;
-inline constexpr int IndexOutOfBounds = 35600;
-inline constexpr int ElementNotFound = 35601;
-inline constexpr int KeyNotUnique = 35602;
+#define PLIVORA_ERROR_NUMBER(name, number, description) inline constexpr int name = number;
+PLIVORA_ERROR_TABLE(PLIVORA_ERROR_NUMBER)
+#undef PLIVORA_ERROR_NUMBER
 }  // namespace ErrorNumber
 
 // The standard description of an error number ("File not found" for 53); "Application-defined or

@@ -53,7 +53,7 @@ TEST_F(SettingsFileTest, FirstStartCreatesAnEmptyFileAndANormalCloseWritesRecord
 
 TEST_F(SettingsFileTest, ArrangementRecordIsLaidOutByteForByte) {
     start();
-    form1().WriteShapeRecord();
+    form1().writeShapeRecord();
     EXPECT_EQ(readFile(settingsPath()), "[Shape]" + std::string(10, ' ') + std::string(8, '\0') +
                                             "Horizontal" + std::string(20, ' '));
     form1().cmdShape.raiseClick();

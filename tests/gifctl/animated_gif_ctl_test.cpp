@@ -107,7 +107,7 @@ TEST_F(AnimatedGifCtlTest, AFileThatIsNotAGifLeavesNoFramesAndStartWarns) {
     EXPECT_EQ(warnings, std::vector<std::string>{"No animated gif file is selected."});
 
     form.gif.LoadGif(true, gif);
-    form.gif.ClearGif();
+    form.gif.clearGif();
     EXPECT_TRUE(form.gif.isBlank()) << "cleared";
 }
 

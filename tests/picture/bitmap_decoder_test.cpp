@@ -74,7 +74,7 @@ void expectPicture(const std::string& bytes,
                    const std::vector<std::vector<std::uint32_t>>& expected) {
     Picture picture;
     try {
-        picture = LoadPictureFromBytes(bytes);
+        picture = loadPictureFromBytes(bytes);
     } catch (const Error& error) {
         FAIL() << "error " << error.number();
     }
@@ -185,7 +185,7 @@ TEST(BitmapDecoder, RlePixelsTheStreamNeverSetsAreTransparent) {
     // A stream that stops before its last row and without an end of bitmap is cut short.
     rle8.data = kRle8WithSkips.substr(0, 12);
     try {
-        LoadPictureFromBytes(bmpFile(rle8));
+        loadPictureFromBytes(bmpFile(rle8));
         ADD_FAILURE() << "a cut RLE stream loaded";
     } catch (const Error& error) {
         EXPECT_EQ(error.number(), ErrorNumber::InvalidPicture);
@@ -205,9 +205,9 @@ TEST(BitmapDecoder, RleSkipsGiveTheSamePixelsWhateverTheHeapHeld) {
     Dib rle8 = rle8WithSkips();
     const std::string file = bmpFile(rle8);
     dirtyHeap('\x00');
-    const Image first = LoadPictureFromBytes(file).fullImage();
+    const Image first = loadPictureFromBytes(file).fullImage();
     dirtyHeap('\xA5');
-    const Image second = LoadPictureFromBytes(file).fullImage();
+    const Image second = loadPictureFromBytes(file).fullImage();
     EXPECT_EQ(first.pixels, second.pixels);
     EXPECT_EQ(first.pixel(3, 3), 0u);
 }

@@ -21,16 +21,16 @@ std::string bitmap(int width, int height, int bitsPerPixel, const std::string& d
 
 TEST(BitmapRows, AnUncompressedBitmapMustHoldEveryRowItClaims) {
     // 2 x 2 at 24 bits: rows of 8 bytes (6 padded to 4), 16 bytes in all.
-    EXPECT_EQ(LoadPictureFromBytes(bitmap(2, 2, 24, std::string(16, '\x40'))).width(), 2);
+    EXPECT_EQ(loadPictureFromBytes(bitmap(2, 2, 24, std::string(16, '\x40'))).width(), 2);
     try {
-        LoadPictureFromBytes(bitmap(2, 2, 24, std::string(15, '\x40')));
+        loadPictureFromBytes(bitmap(2, 2, 24, std::string(15, '\x40')));
         FAIL() << "a bitmap missing its last byte loaded";
     } catch (const Error& error) {
         EXPECT_EQ(error.number(), ErrorNumber::InvalidPicture);
     }
     // A header claiming a quarter of a gigapixel over a kilobyte of data is refused at once.
     try {
-        LoadPictureFromBytes(bitmap(16384, 16000, 32, std::string(1024, '\0')));
+        loadPictureFromBytes(bitmap(16384, 16000, 32, std::string(1024, '\0')));
         FAIL() << "a bitmap far larger than its file loaded";
     } catch (const Error& error) {
         EXPECT_EQ(error.number(), ErrorNumber::InvalidPicture);

@@ -113,7 +113,7 @@ TEST(GifDataBound, ImageAtTheHighestCompressionStillLoads) {
     const std::string data = densestZeroData(static_cast<long long>(kWidth) * kHeight);
     ASSERT_LT(data.size(), 10000u);
     const Picture picture =
-        LoadPictureFromBytes(headerAndDescriptor(kWidth, kHeight) + data + "\x3B");
+        loadPictureFromBytes(headerAndDescriptor(kWidth, kHeight) + data + "\x3B");
     const Image& image = picture.fullImage();
     ASSERT_EQ(image.width, kWidth);
     ASSERT_EQ(image.height, kHeight);

@@ -49,7 +49,7 @@ TEST(IconDirectory, FileShorterThanItsDirectoryIsCutShort) {
         SCOPED_TRACE(c.name);
         const PictureInput input = PictureInput::fromBytes(c.bytes);
         EXPECT_EQ(errorOf([&] { checkIconDirectory(input); }), c.error);
-        EXPECT_EQ(errorOf([&] { LoadPictureFromBytes(c.bytes); }), c.error);
+        EXPECT_EQ(errorOf([&] { loadPictureFromBytes(c.bytes); }), c.error);
     }
 }
 

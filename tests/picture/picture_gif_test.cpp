@@ -24,7 +24,7 @@ std::uint32_t opaque(std::uint32_t rgb) {
 
 int loadError(const std::string& bytes) {
     try {
-        LoadPictureFromBytes(bytes);
+        loadPictureFromBytes(bytes);
     } catch (const Error& error) {
         return error.number();
     }
@@ -40,7 +40,7 @@ TEST(GifLoader, FirstImageHasItsOwnSizeWithItsTopLeftAtTheOrigin) {
         first.indices.push_back(static_cast<std::uint8_t>(i % 4));
     }
     const GifFrame second = gifFrame(10, 8, std::vector<std::uint8_t>(80, 3));
-    const Picture picture = LoadPictureFromBytes(gifFile(10, 8, kTable, {first, second}));
+    const Picture picture = loadPictureFromBytes(gifFile(10, 8, kTable, {first, second}));
 
     ASSERT_EQ(picture.width(), 4);
     ASSERT_EQ(picture.height(), 3);
@@ -63,7 +63,7 @@ TEST(GifLoader, InterlacedRowsArePutBackInOrder) {
         frame.indices.push_back(static_cast<std::uint8_t>(y % 4));
         frame.indices.push_back(static_cast<std::uint8_t>((y / 4) % 4));
     }
-    const Image image = LoadPictureFromBytes(gifFile(2, 11, kTable, {frame})).fullImage();
+    const Image image = loadPictureFromBytes(gifFile(2, 11, kTable, {frame})).fullImage();
     ASSERT_EQ(image.height, 11);
     for (int y = 0; y < 11; ++y) {
         SCOPED_TRACE(testing::Message() << "row " << y);
@@ -75,7 +75,7 @@ TEST(GifLoader, InterlacedRowsArePutBackInOrder) {
 TEST(GifLoader, TransparentEntryKeepsItsColourWithAlphaZero) {
     GifFrame frame = gifFrame(4, 1, {0, 1, 2, 3});
     frame.transparentIndex = 2;
-    const Image image = LoadPictureFromBytes(gifFile(4, 1, kTable, {frame})).fullImage();
+    const Image image = loadPictureFromBytes(gifFile(4, 1, kTable, {frame})).fullImage();
     EXPECT_EQ(image.pixel(0, 0), opaque(kRed));
     EXPECT_EQ(image.pixel(1, 0), opaque(kGreen));
     EXPECT_EQ(image.pixel(2, 0), 0x000000FFu);  // blue, transparent
@@ -91,13 +91,13 @@ TEST(GifLoader, ControlBlockUsedUpByPlainTextDoesNotMakeTheImageTransparent) {
     const std::size_t afterControl = 6 + 7 + 12 + 8;
     ASSERT_EQ(bytes[afterControl], '\x2C');
     bytes.insert(afterControl, std::string("\x21\x01\x0C", 3) + std::string(12, '\0') + '\0');
-    EXPECT_EQ(LoadPictureFromBytes(bytes).fullImage().pixel(0, 0), opaque(kBlue));
+    EXPECT_EQ(loadPictureFromBytes(bytes).fullImage().pixel(0, 0), opaque(kBlue));
 }
 
 TEST(GifLoader, LocalTableWinsOverGlobalTable) {
     GifFrame frame = gifFrame(2, 1, {0, 1});
     frame.localTable = {0x123456, 0xABCDEF};
-    const Image image = LoadPictureFromBytes(gifFile(2, 1, kTable, {frame})).fullImage();
+    const Image image = loadPictureFromBytes(gifFile(2, 1, kTable, {frame})).fullImage();
     EXPECT_EQ(image.pixel(0, 0), opaque(0x123456));
     EXPECT_EQ(image.pixel(1, 0), opaque(0xABCDEF));
 }
@@ -106,7 +106,7 @@ TEST(GifLoader, ValuesPastTheColourTableAreBlack) {
     // A two-entry table; the 8-bit code size lets the data name entries 5 and 200 all the same.
     GifFrame frame = gifFrame(3, 1, {1, 5, 200});
     frame.transparentIndex = 200;
-    const Image image = LoadPictureFromBytes(gifFile(3, 1, {kRed, kGreen}, {frame})).fullImage();
+    const Image image = loadPictureFromBytes(gifFile(3, 1, {kRed, kGreen}, {frame})).fullImage();
     EXPECT_EQ(image.pixel(0, 0), opaque(kGreen));
     EXPECT_EQ(image.pixel(1, 0), 0xFF000000u);
     EXPECT_EQ(image.pixel(2, 0), 0x00000000u);  // transparent, no colour of its own
@@ -117,7 +117,7 @@ TEST(GifLoader, Gif87aAndAMissingTrailerAfterACompleteImageStillLoad) {
     std::string bytes = gifFile(2, 2, kTable, {frame});
     bytes.replace(0, 6, "GIF87a");
     bytes.pop_back();  // the trailer
-    const Picture picture = LoadPictureFromBytes(bytes);
+    const Picture picture = loadPictureFromBytes(bytes);
     EXPECT_EQ(picture.fullImage().pixel(1, 1), opaque(kWhite));
 }
 

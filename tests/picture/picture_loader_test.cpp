@@ -185,10 +185,10 @@ TEST_F(PictureFiles, GifFileLoads) {
 
 TEST_F(PictureFiles, BytesInMemoryLoadLikeFiles) {
     const std::string jpeg = encode(halves(20, 10, 0xFFFF0000, 0xFF0000FF), "jpeg");
-    const Picture picture = LoadPictureFromBytes(jpeg);
+    const Picture picture = loadPictureFromBytes(jpeg);
     EXPECT_EQ(picture.width(), 20);
     EXPECT_TRUE(near(picture.fullImage().pixel(1, 1), 0xFFFF0000));
-    EXPECT_THROW(LoadPictureFromBytes(""), Error);
+    EXPECT_THROW(loadPictureFromBytes(""), Error);
 }
 
 TEST_F(PictureFiles, PngIsOnlyForTheProgramsOwnPictures) {
@@ -196,7 +196,7 @@ TEST_F(PictureFiles, PngIsOnlyForTheProgramsOwnPictures) {
     translucent.fill(0xFFFF0000);
     translucent.setPixel(5, 3, 0x400000FF);
     const std::string png = encode(translucent, "png");
-    const Picture picture = LoadPictureFromBytes(png);
+    const Picture picture = loadPictureFromBytes(png);
     EXPECT_EQ(picture.fullImage().pixel(0, 0), 0xFFFF0000u);
     EXPECT_EQ(picture.fullImage().pixel(5, 3), 0x400000FFu);
     EXPECT_EQ(loadError(file("a.png", png)), ErrorNumber::InvalidPicture);

@@ -157,7 +157,7 @@ TEST_F(ReducedPictures, FullPixelsStandInWhenTheFileIsGoneOrSpoilt) {
 
 TEST_F(ReducedPictures, BytesInMemoryDecodeTheirFullPixelsLater) {
     std::string jpeg = halvesJpeg(1024, 512);
-    const Picture picture = LoadPictureFromBytes(jpeg);
+    const Picture picture = loadPictureFromBytes(jpeg);
     jpeg.assign(jpeg.size(), '\0');  // the picture holds its own copy
     EXPECT_EQ(picture.imageForSize(100, 50).width, 256);
     EXPECT_EQ(picture.fullImage().width, 1024);
