@@ -33,6 +33,7 @@
 #include "qt/qt_host.h"
 #include "support/bmp_file.h"
 #include "support/files.h"
+#include "support/gif_bytes.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
 #include "win/gdi.h"
@@ -40,21 +41,17 @@
 namespace plivora {
 namespace {
 
-// A 1 x 1 GIF: header, logical screen with a two-entry colour table, one image, trailer.
-const std::string kTinyGif(
-    "GIF89a\x01\x00\x01\x00\x80\x00\x00"
-    "\x00\x00\x00\xff\xff\xff"
-    "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00"
-    "\x02\x02\x44\x01\x00"
-    "\x3b",
-    35);
+// A 1 x 1 GIF: header, logical screen with a two-entry colour table (`color`, white), one image
+// of entry 0, trailer.
+std::string tinyGif(std::uint32_t color) {
+    using namespace gif_bytes;
+    return asString(join({header(), screen(1, 1, 0x80), colorTable({color, 0xFFFFFF}),
+                          descriptor(0, 0, 1, 1), imageData(2, {0}), kTrailer}));
+}
 
-// The same GIF with its one pixel in colour table entry 0: (0x20, 0x40, 0xA0).
-const std::string kBlueGif = [] {
-    std::string gif = kTinyGif;
-    gif.replace(13, 3, "\x20\x40\xa0");
-    return gif;
-}();
+// A black pixel, and one of (0x20, 0x40, 0xA0).
+const std::string kTinyGif = tinyGif(0x000000);
+const std::string kBlueGif = tinyGif(0x2040A0);
 
 // The program's host, noting which override cursor is in force each time a control sets its
 // pointer.

@@ -1,4 +1,4 @@
-#include "../app/app_fixture.h"
+#include "support/app_fixture.h"
 #include "thumbs/form2.h"
 #include "thumbs/module1.h"
 
