@@ -416,9 +416,8 @@ TEST_F(MainWindowTest, MouseOverTheFileListMarksPresence) {
 TEST_F(MainWindowTest, AHandlerFailureOpensTheWarningBox) {
     form1().Timer1.Timer = [] { throw Error(ErrorNumber::FileNotFound); };
     form1().Timer1.setInterval(10);
-    QTest::qWait(100);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program->openWarningWindows() >= 1; }));
     form1().Timer1.setTimerEnabled(false);
-    EXPECT_GE(program->openWarningWindows(), 1);
     EXPECT_TRUE(window()->isVisible());
 }
 
