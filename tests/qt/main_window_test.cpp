@@ -451,17 +451,25 @@ TEST_F(MainWindowTest, ThePictureMenuCopiesThePathToTheRealClipboard) {
     form1().File1.setListIndex(1);  // b.gif
     QGuiApplication::clipboard()->clear();
     bool chosen = false;
-    // The menu runs its own event loop; choose its command once it is up.
-    QTimer::singleShot(50, [&] {
+    // The menu runs its own event loop; a timer of no interval looks for it on every round of
+    // that loop and chooses its command once it is up.
+    QTimer lookForMenu;
+    lookForMenu.setInterval(0);
+    QObject::connect(&lookForMenu, &QTimer::timeout, [&] {
         QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
+        if (menu == nullptr) {
+            return;
+        }
+        lookForMenu.stop();
         ASSERT_EQ(menu->actions().size(), 1);
         EXPECT_EQ(menu->actions().front()->text(), QStringLiteral(" Copy shortcut"));
         chosen = true;
         menu->setActiveAction(menu->actions().front());
         QTest::keyClick(menu, Qt::Key_Return);
     });
+    lookForMenu.start();
     form1().imgShow.raiseMouseDown(MouseButton::Right, 0, 10, 10);
+    lookForMenu.stop();
     EXPECT_TRUE(chosen);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), fileNameToQString(picturesDir + "/b.gif"));
 }
