@@ -1,5 +1,5 @@
 #include "picture/browse_ahead.h"
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 
 #include <utime.h>
 

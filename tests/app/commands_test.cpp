@@ -1,7 +1,7 @@
 #include <filesystem>
 
 #include "app/form5.h"
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 #include "thumbs/form2.h"
 #include "thumbs/form4.h"
 

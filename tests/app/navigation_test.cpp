@@ -1,6 +1,6 @@
 #include <filesystem>
 
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 #include "support/other_user.h"
 #include "thumbs/form2.h"
 

@@ -2,7 +2,7 @@
 #include <filesystem>
 
 #include "app/form11.h"
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 #include "thumbs/form2.h"
 
 namespace plivora {

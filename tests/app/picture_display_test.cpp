@@ -1,9 +1,9 @@
 #include <filesystem>
 
-#include "../gifctl/gif_bytes.h"
 #include "app/form11.h"
 #include "app/number_format.h"
-#include "app_fixture.h"
+#include "support/app_fixture.h"
+#include "support/gif_bytes.h"
 #include "thumbs/form2.h"
 
 namespace plivora {

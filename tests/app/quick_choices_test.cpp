@@ -5,8 +5,8 @@
 #include <mutex>
 
 #include "app/number_format.h"
-#include "app_fixture.h"
 #include "picture/picture_loader.h"
+#include "support/app_fixture.h"
 #include "thumbs/form2.h"
 
 namespace plivora {

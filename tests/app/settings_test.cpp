@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "app/settings_record.h"
-#include "app_fixture.h"
+#include "support/app_fixture.h"
 #include "support/other_user.h"
 
 namespace plivora {

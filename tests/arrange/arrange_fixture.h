@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "../app/app_fixture.h"
 #include "arrange/form3.h"
 #include "forms/window_calls.h"
+#include "support/app_fixture.h"
 
 namespace plivora {
 

@@ -143,6 +143,40 @@ TEST(ListViewAndImageList, ItemsNeedTheirIconAndAPressComesBeforeTheItemClick) {
     EXPECT_TRUE(form.list.items()[0].selected);
 }
 
+// A view that notes what its control tells it.
+class NotedView : public ControlView {
+public:
+    void controlChanged(ViewChange change) override { changes.push_back(change); }
+    std::vector<ViewChange> changes;
+};
+
+// A view redraws only what changed: setting a control's geometry, visibility, enabled state or
+// background to what it already is tells the view nothing (handlers that run on every mouse move
+// or timer tick set them again and again), and a real change tells it once, of its own kind.
+TEST(ControlViews, AViewHearsOfAPropertyOnlyWhenItChanges) {
+    HeadlessHost host;
+    TestForm form(host);
+    ImageControl& image = form.image;
+    NotedView view;
+    image.setView(&view);
+    image.move(10, 20, 30, 40);
+    image.setVisible(false);
+    image.setEnabled(false);
+    image.setBackColor(0x123456);
+    const std::vector<ViewChange> once = {ViewChange::Geometry, ViewChange::Visibility,
+                                          ViewChange::Appearance, ViewChange::Appearance};
+    EXPECT_EQ(view.changes, once);
+
+    image.move(10, 20, 30, 40);
+    image.setLeft(10);
+    image.setWidth(30);
+    image.setVisible(false);
+    image.setEnabled(false);
+    image.setBackColor(0x123456);
+    EXPECT_EQ(view.changes, once);
+    image.setView(nullptr);
+}
+
 TEST(DriveList, ThePathBelongsToTheLongestMatchingRoot) {
     const std::vector<Drive> drives = {
         {"/", "/"}, {"/media/usb/", "usb"}, {"/media/usb2/", "usb2"}};

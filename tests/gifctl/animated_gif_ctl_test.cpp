@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "forms/form.h"
-#include "gif_bytes.h"
 #include "headless/headless_host.h"
+#include "support/gif_bytes.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
 

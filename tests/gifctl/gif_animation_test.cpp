@@ -10,10 +10,10 @@
 #include <iterator>
 #include <memory>
 #include <regex>
-#include "gif_bytes.h"
 #include "gifctl/frame_clock.h"
 #include "picture/picture_loader.h"
 #include "support/files.h"
+#include "support/gif_bytes.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
 

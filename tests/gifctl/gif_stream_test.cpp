@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "gif_bytes.h"
+#include "support/gif_bytes.h"
 #include "win/error.h"
 
 namespace plivora {

@@ -24,6 +24,7 @@
 #include "picture_test_data.h"
 #include "support/bmp_file.h"
 #include "support/files.h"
+#include "support/gif_bytes.h"
 #include "support/temp_folder.h"
 #include "win/image.h"
 
@@ -191,15 +192,11 @@ TEST_F(ColorManagementTest, BitmapAndGifProfilesAreApplied) {
 
     // GIF89a, 1 x 1, a two-entry global table (grey 128, black), the profile's extension, the
     // image.
-    std::string gif("GIF89a\x01\0\x01\0\x80\0\0\x80\x80\x80\0\0\0", 19);
-    gif += std::string("\x21\xFF\x0BICCRGBG1012", 14);
-    for (std::size_t at = 0; at < profile.size(); at += 255) {
-        const std::string block = profile.substr(at, 255);
-        gif += static_cast<char>(block.size());
-        gif += block;
-    }
-    gif += '\0';
-    gif += std::string("\x2C\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0\x3B", 16);
+    const std::string gif = gif_bytes::asString(gif_bytes::join(
+        {gif_bytes::header(), gif_bytes::screen(1, 1, 0x80),
+         gif_bytes::colorTable({0x808080, 0x000000}),
+         gif_bytes::applicationExtension("ICCRGBG1012", gif_bytes::text(profile)),
+         gif_bytes::descriptor(0, 0, 1, 1), gif_bytes::imageData(2, {0}), gif_bytes::kTrailer}));
     EXPECT_NEAR(green(LoadPicture(file("icc.gif", gif)).fullImage().pixel(0, 0)), 188, 2);
 }
 
@@ -276,9 +273,9 @@ TEST_F(ColorManagementTest, DisplayProfileTakesSrgbPicturesAndCacheEntriesStaySr
 TEST_F(ColorManagementTest, EverySizeOfARowDecodedPictureIsTurnedOnce) {
     const std::string profile = linearProfile();
     const int side = 1024;
-    std::string gif = testdata::gifFile(
+    std::string gif = gif_bytes::gifFile(
         side, side, {0x808080, 0x000000},
-        {testdata::gifFrame(side, side, std::vector<std::uint8_t>(side * side, 0))});
+        {gif_bytes::gifImage(side, side, std::vector<std::uint8_t>(side * side, 0))});
     std::string extension("\x21\xFF\x0BICCRGBG1012", 14);
     for (std::size_t at = 0; at < profile.size(); at += 255) {
         const std::string block = profile.substr(at, 255);

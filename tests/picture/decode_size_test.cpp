@@ -15,13 +15,13 @@
 #include "picture/picture_input.h"
 #include "picture/picture_loader.h"
 #include "picture_test_data.h"
+#include "support/gif_bytes.h"
 #include "support/temp_folder.h"
 
 namespace plivora {
 namespace {
 
 namespace fs = std::filesystem;
-using testdata::putU16;
 
 // A rule that decodes at `size` whatever the natural size is.
 DecodeSize at(PixelSize size) {
@@ -69,10 +69,10 @@ std::vector<std::uint32_t> palette(int count) {
 TEST(RowScaledDecode, GifRowsPlainAndInterlacedScaleLikeTheWholePicture) {
     for (const bool interlaced : {false, true}) {
         SCOPED_TRACE(interlaced ? "interlaced" : "in order");
-        testdata::GifFrame frame = testdata::gifFrame(61, 45, pattern(61 * 45, 200));
+        gif_bytes::GifImage frame = gif_bytes::gifImage(61, 45, pattern(61 * 45, 200));
         frame.interlaced = interlaced;
         frame.transparentIndex = 3;
-        const std::string bytes = testdata::gifFile(61, 45, palette(200), {frame});
+        const std::string bytes = gif_bytes::gifFile(61, 45, palette(200), {frame});
         expectRowsScaleLikeTheWholePicture(
             [&](const DecodeSize& size) {
                 return decodeFirstGifImage(*PictureInput::fromBytes(bytes).open(), size);
@@ -241,19 +241,10 @@ TEST_F(HugeClaims, ASmallRleBitmapClaiming20000By20000HoldsOnlyItsShownSize) {
 }
 
 TEST_F(HugeClaims, AGifOf20000By20000HoldsOnlyItsShownSize) {
-    std::string bytes = "GIF89a";
-    putU16(bytes, 20000);
-    putU16(bytes, 20000);
-    bytes += std::string("\x80\x00\x00", 3);  // a global table of 2 entries
-    testdata::putRgb(bytes, 0x996633);
-    testdata::putRgb(bytes, 0x000000);
-    bytes += '\x2C';
-    for (const int value : {0, 0, 20000, 20000}) {
-        putU16(bytes, value);
-    }
-    bytes += '\0';
-    bytes += testdata::gifRunLzw(std::uint64_t{20000} * 20000, 0);
-    bytes += '\x3B';
+    using namespace gif_bytes;
+    const std::string bytes = asString(join(
+        {header(), screen(20000, 20000, 0x80), colorTable({0x996633, 0x000000}),
+         descriptor(0, 0, 20000, 20000), runImageData(std::uint64_t{20000} * 20000, 0), kTrailer}));
     const std::string path = file("huge.gif", bytes);
     EXPECT_EQ(pictureNaturalSize(path), (PixelSize{20000, 20000}));
     const Picture picture = LoadPicture(path);

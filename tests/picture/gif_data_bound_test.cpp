@@ -8,7 +8,7 @@
 #include "picture/gif_decoder.h"
 #include "picture/picture_input.h"
 #include "picture/picture_loader.h"
-#include "picture_test_data.h"
+#include "support/gif_bytes.h"
 #include "win/error.h"
 
 namespace plivora {
@@ -42,19 +42,9 @@ private:
 // GIF header, a 1 x 1 screen with a two-entry table, and an image descriptor of the given size;
 // the image data follows.
 std::string headerAndDescriptor(int width, int height) {
-    std::string out = "GIF89a";
-    testdata::putU16(out, 1);
-    testdata::putU16(out, 1);
-    out += '\x80';  // global table of 2 entries
-    out += std::string(2, '\0');
-    testdata::putGifTable(out, {0xFF0000, 0x0000FF});
-    out += '\x2C';
-    testdata::putU16(out, 0);
-    testdata::putU16(out, 0);
-    testdata::putU16(out, width);
-    testdata::putU16(out, height);
-    out += '\0';
-    return out;
+    using namespace gif_bytes;
+    return asString(join({header(), screen(1, 1, 0x80), colorTable({0xFF0000, 0x0000FF}),
+                          descriptor(0, 0, width, height)}));
 }
 
 // LZW data (code size 2) for `count` pixels of value 0, packed as tightly as the format allows:
@@ -63,25 +53,15 @@ std::string headerAndDescriptor(int width, int height) {
 std::string densestZeroData(long long count) {
     constexpr int kClear = 4;
     constexpr int kEnd = 5;
-    std::string packed;
-    std::uint32_t bits = 0;
-    int pending = 0;
+    gif_bytes::CodePacker codes;
     int width = 3;
-    auto put = [&](int code) {
-        bits |= static_cast<std::uint32_t>(code) << pending;
-        pending += width;
-        while (pending >= 8) {
-            packed += static_cast<char>(bits & 0xFF);
-            bits >>= 8;
-            pending -= 8;
-        }
-    };
-    put(kClear);
+    codes.put(kClear, width);
     int nextCode = kEnd + 1;
     int longest = 1;  // the longest run of zeros the table has a code for
     while (count > 0) {
         const int length = static_cast<int>(std::min<long long>(longest, count));
-        put(length == 1 ? 0 : kEnd + length - 1);  // the run of `length` zeros is code 4 + length
+        // The run of `length` zeros is code 4 + length.
+        codes.put(length == 1 ? 0 : kEnd + length - 1, width);
         count -= length;
         if (count > 0 && nextCode < 4096) {
             ++nextCode;
@@ -91,18 +71,8 @@ std::string densestZeroData(long long count) {
             }
         }
     }
-    put(kEnd);
-    if (pending > 0) {
-        packed += static_cast<char>(bits & 0xFF);
-    }
-    std::string out(1, '\x02');
-    for (std::size_t at = 0; at < packed.size(); at += 255) {
-        const std::string block = packed.substr(at, 255);
-        out += static_cast<char>(block.size());
-        out += block;
-    }
-    out += '\0';
-    return out;
+    codes.put(kEnd, width);
+    return gif_bytes::asString(codes.imageData(2));
 }
 
 TEST(GifDataBound, ImageAtTheHighestCompressionStillLoads) {

@@ -5,15 +5,15 @@
 #include <vector>
 
 #include "picture/picture_loader.h"
-#include "picture_test_data.h"
+#include "support/gif_bytes.h"
 #include "win/error.h"
 
 namespace plivora {
 namespace {
 
-using testdata::gifFile;
-using testdata::GifFrame;
-using testdata::gifFrame;
+using gif_bytes::gifFile;
+using gif_bytes::GifImage;
+using gif_bytes::gifImage;
 
 constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
 const std::vector<std::uint32_t> kTable = {kRed, kGreen, kBlue, kWhite};
@@ -33,13 +33,13 @@ int loadError(const std::string& bytes) {
 
 TEST(GifLoader, FirstImageHasItsOwnSizeWithItsTopLeftAtTheOrigin) {
     // The first image is 4 x 3 at (3, 2) of a 10 x 8 screen; a second, full-screen image follows.
-    GifFrame first = gifFrame(4, 3);
+    GifImage first = gifImage(4, 3);
     first.left = 3;
     first.top = 2;
     for (int i = 0; i < 12; ++i) {
         first.indices.push_back(static_cast<std::uint8_t>(i % 4));
     }
-    const GifFrame second = gifFrame(10, 8, std::vector<std::uint8_t>(80, 3));
+    const GifImage second = gifImage(10, 8, std::vector<std::uint8_t>(80, 3));
     const Picture picture = loadPictureFromBytes(gifFile(10, 8, kTable, {first, second}));
 
     ASSERT_EQ(picture.width(), 4);
@@ -57,7 +57,7 @@ TEST(GifLoader, FirstImageHasItsOwnSizeWithItsTopLeftAtTheOrigin) {
 
 TEST(GifLoader, InterlacedRowsArePutBackInOrder) {
     // 11 rows touch all four passes; each row has its own colour.
-    GifFrame frame = gifFrame(2, 11);
+    GifImage frame = gifImage(2, 11);
     frame.interlaced = true;
     for (int y = 0; y < 11; ++y) {
         frame.indices.push_back(static_cast<std::uint8_t>(y % 4));
@@ -73,7 +73,7 @@ TEST(GifLoader, InterlacedRowsArePutBackInOrder) {
 }
 
 TEST(GifLoader, TransparentEntryKeepsItsColourWithAlphaZero) {
-    GifFrame frame = gifFrame(4, 1, {0, 1, 2, 3});
+    GifImage frame = gifImage(4, 1, {0, 1, 2, 3});
     frame.transparentIndex = 2;
     const Image image = loadPictureFromBytes(gifFile(4, 1, kTable, {frame})).fullImage();
     EXPECT_EQ(image.pixel(0, 0), opaque(kRed));
@@ -83,7 +83,7 @@ TEST(GifLoader, TransparentEntryKeepsItsColourWithAlphaZero) {
 }
 
 TEST(GifLoader, ControlBlockUsedUpByPlainTextDoesNotMakeTheImageTransparent) {
-    GifFrame frame = gifFrame(1, 1, {2});
+    GifImage frame = gifImage(1, 1, {2});
     frame.transparentIndex = 2;
     std::string bytes = gifFile(1, 1, kTable, {frame});
     // Header 6, screen 7, global table 4 x 3, control extension 8: then a plain-text extension
@@ -95,7 +95,7 @@ TEST(GifLoader, ControlBlockUsedUpByPlainTextDoesNotMakeTheImageTransparent) {
 }
 
 TEST(GifLoader, LocalTableWinsOverGlobalTable) {
-    GifFrame frame = gifFrame(2, 1, {0, 1});
+    GifImage frame = gifImage(2, 1, {0, 1});
     frame.localTable = {0x123456, 0xABCDEF};
     const Image image = loadPictureFromBytes(gifFile(2, 1, kTable, {frame})).fullImage();
     EXPECT_EQ(image.pixel(0, 0), opaque(0x123456));
@@ -104,7 +104,7 @@ TEST(GifLoader, LocalTableWinsOverGlobalTable) {
 
 TEST(GifLoader, ValuesPastTheColourTableAreBlack) {
     // A two-entry table; the 8-bit code size lets the data name entries 5 and 200 all the same.
-    GifFrame frame = gifFrame(3, 1, {1, 5, 200});
+    GifImage frame = gifImage(3, 1, {1, 5, 200});
     frame.transparentIndex = 200;
     const Image image = loadPictureFromBytes(gifFile(3, 1, {kRed, kGreen}, {frame})).fullImage();
     EXPECT_EQ(image.pixel(0, 0), opaque(kGreen));
@@ -113,7 +113,7 @@ TEST(GifLoader, ValuesPastTheColourTableAreBlack) {
 }
 
 TEST(GifLoader, Gif87aAndAMissingTrailerAfterACompleteImageStillLoad) {
-    const GifFrame frame = gifFrame(2, 2, {0, 1, 2, 3});
+    const GifImage frame = gifImage(2, 2, {0, 1, 2, 3});
     std::string bytes = gifFile(2, 2, kTable, {frame});
     bytes.replace(0, 6, "GIF87a");
     bytes.pop_back();  // the trailer
@@ -122,21 +122,19 @@ TEST(GifLoader, Gif87aAndAMissingTrailerAfterACompleteImageStillLoad) {
 }
 
 TEST(GifLoader, DamagedAndHostileStreamsFail) {
-    const GifFrame frame = gifFrame(16, 16, std::vector<std::uint8_t>(256, 1));
+    const GifImage frame = gifImage(16, 16, std::vector<std::uint8_t>(256, 1));
     const std::string good = gifFile(16, 16, kTable, {frame});
 
     // A screen of 1 x 1 and an image descriptor claiming 60000 x 60000 (3.6 gigapixels), then
     // the start of its data: refused from the descriptor, before any pixel memory is taken.
-    const std::string huge = std::string("GIF89a") +
-                             "\x01\x00\x01\x00"  // screen 1 x 1
-                             "\x80\x00\x00"      // global table of 2 entries
-                             + std::string("\xFF\x00\x00\x00\x00\xFF", 6) +
-                             "\x2C"                                  // image descriptor
-                             + std::string("\x00\x00\x00\x00", 4) +  // at 0, 0
-                             "\x60\xEA\x60\xEA"                      // 60000 x 60000
-                             + std::string("\x00\x08\x02\x00\x01\x00", 6);
+    const std::string huge = gif_bytes::asString(gif_bytes::join(
+        {gif_bytes::header(),
+         gif_bytes::screen(1, 1, 0x80),
+         gif_bytes::colorTable({0xFF0000, 0x0000FF}),
+         gif_bytes::descriptor(0, 0, 60000, 60000),
+         {0x08, 0x02, 0x00, 0x01, 0x00}}));  // code size 8, one sub-block of 2 bytes, the end
 
-    const GifFrame noTableFrame = gifFrame(1, 1, {0});
+    const GifImage noTableFrame = gifImage(1, 1, {0});
     const struct {
         const char* name;
         std::string bytes;

@@ -12,6 +12,7 @@
 
 #include "picture/picture_loader.h"
 #include "picture_test_data.h"
+#include "support/gif_bytes.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
 
@@ -175,9 +176,9 @@ TEST_F(PictureFiles, CursorLoads) {
 }
 
 TEST_F(PictureFiles, GifFileLoads) {
-    const testdata::GifFrame frame = testdata::gifFrame(3, 2, {0, 1, 0, 1, 0, 1});
+    const gif_bytes::GifImage frame = gif_bytes::gifImage(3, 2, {0, 1, 0, 1, 0, 1});
     const Picture picture =
-        LoadPicture(file("a.gif", testdata::gifFile(3, 2, {0x000000, 0xFFFFFF}, {frame})));
+        LoadPicture(file("a.gif", gif_bytes::gifFile(3, 2, {0x000000, 0xFFFFFF}, {frame})));
     ASSERT_EQ(picture.width(), 3);
     EXPECT_EQ(picture.fullImage().pixel(1, 0), 0xFFFFFFFFu);
     EXPECT_EQ(picture.fullImage().pixel(1, 1), 0xFF000000u);

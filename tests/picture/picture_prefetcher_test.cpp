@@ -53,15 +53,23 @@ TEST(PicturePrefetcher, BothDecodersShareTheRunAndDecodeEachPictureOnce) {
         paths.push_back(std::to_string(i));
     }
     std::mutex mutex;
+    std::condition_variable decoding;
     std::map<std::string, int> decodes;
     std::set<std::thread::id> threads;
+    bool bothDecoding = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     PicturePrefetcher pictures(paths, true, [&](const std::string& p) {
-        {
-            std::lock_guard lock(mutex);
-            ++decodes[p];
-            threads.insert(std::this_thread::get_id());
+        std::unique_lock lock(mutex);
+        ++decodes[p];
+        threads.insert(std::this_thread::get_id());
+        // Each thread's first decode is held until the other thread decodes one too, so that
+        // neither finishes the run alone; a prefetcher whose caller never decodes leaves the
+        // worker's decodes waiting, and the deadline lets the test fail instead of hanging.
+        if (threads.size() == 2) {
+            bothDecoding = true;
+            decoding.notify_all();
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        decoding.wait_until(lock, deadline, [&] { return bothDecoding; });
         return Picture(Image(std::stoi(p), 1));
     });
     for (std::size_t i = 0; i < paths.size(); ++i) {

@@ -33,6 +33,7 @@
 #include "qt/qt_host.h"
 #include "support/bmp_file.h"
 #include "support/files.h"
+#include "support/gif_bytes.h"
 #include "support/temp_folder.h"
 #include "win/error.h"
 #include "win/gdi.h"
@@ -40,21 +41,17 @@
 namespace plivora {
 namespace {
 
-// A 1 x 1 GIF: header, logical screen with a two-entry colour table, one image, trailer.
-const std::string kTinyGif(
-    "GIF89a\x01\x00\x01\x00\x80\x00\x00"
-    "\x00\x00\x00\xff\xff\xff"
-    "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00"
-    "\x02\x02\x44\x01\x00"
-    "\x3b",
-    35);
+// A 1 x 1 GIF: header, logical screen with a two-entry colour table (`color`, white), one image
+// of entry 0, trailer.
+std::string tinyGif(std::uint32_t color) {
+    using namespace gif_bytes;
+    return asString(join({header(), screen(1, 1, 0x80), colorTable({color, 0xFFFFFF}),
+                          descriptor(0, 0, 1, 1), imageData(2, {0}), kTrailer}));
+}
 
-// The same GIF with its one pixel in colour table entry 0: (0x20, 0x40, 0xA0).
-const std::string kBlueGif = [] {
-    std::string gif = kTinyGif;
-    gif.replace(13, 3, "\x20\x40\xa0");
-    return gif;
-}();
+// A black pixel, and one of (0x20, 0x40, 0xA0).
+const std::string kTinyGif = tinyGif(0x000000);
+const std::string kBlueGif = tinyGif(0x2040A0);
 
 // The program's host, noting which override cursor is in force each time a control sets its
 // pointer.
@@ -419,9 +416,8 @@ TEST_F(MainWindowTest, MouseOverTheFileListMarksPresence) {
 TEST_F(MainWindowTest, AHandlerFailureOpensTheWarningBox) {
     form1().Timer1.Timer = [] { throw Error(ErrorNumber::FileNotFound); };
     form1().Timer1.setInterval(10);
-    QTest::qWait(100);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program->openWarningWindows() >= 1; }));
     form1().Timer1.setTimerEnabled(false);
-    EXPECT_GE(program->openWarningWindows(), 1);
     EXPECT_TRUE(window()->isVisible());
 }
 
@@ -455,17 +451,25 @@ TEST_F(MainWindowTest, ThePictureMenuCopiesThePathToTheRealClipboard) {
     form1().File1.setListIndex(1);  // b.gif
     QGuiApplication::clipboard()->clear();
     bool chosen = false;
-    // The menu runs its own event loop; choose its command once it is up.
-    QTimer::singleShot(50, [&] {
+    // The menu runs its own event loop; a timer of no interval looks for it on every round of
+    // that loop and chooses its command once it is up.
+    QTimer lookForMenu;
+    lookForMenu.setInterval(0);
+    QObject::connect(&lookForMenu, &QTimer::timeout, [&] {
         QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
+        if (menu == nullptr) {
+            return;
+        }
+        lookForMenu.stop();
         ASSERT_EQ(menu->actions().size(), 1);
         EXPECT_EQ(menu->actions().front()->text(), QStringLiteral(" Copy shortcut"));
         chosen = true;
         menu->setActiveAction(menu->actions().front());
         QTest::keyClick(menu, Qt::Key_Return);
     });
+    lookForMenu.start();
     form1().imgShow.raiseMouseDown(MouseButton::Right, 0, 10, 10);
+    lookForMenu.stop();
     EXPECT_TRUE(chosen);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), fileNameToQString(picturesDir + "/b.gif"));
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "../app/app_fixture.h"
 #include "picture/thumbnail_cache.h"
+#include "support/app_fixture.h"
 #include "thumbs/form2.h"
 
 namespace plivora {

@@ -1,9 +1,70 @@
-#include "../app/app_fixture.h"
+#include "thumbs/thumbnail_pages.h"
+#include "support/app_fixture.h"
 #include "thumbs/form2.h"
 #include "thumbs/module1.h"
 
 namespace plivora {
 namespace {
+
+// The page a fill builds, from the number of files and the next file index the counters hold:
+// a full page has a next one only when a file follows it within the 300.
+TEST(ThumbnailPagePlan, PagesOfSixtyWithinThreeHundredFiles) {
+    const struct {
+        int fileCount;
+        int nextFileIndex;
+        ThumbnailPagePlan plan;
+    } cases[] = {
+        {0, 1, {1, 0, 1, false}},           // no file: the page is empty
+        {1, 1, {1, 1, 1, false}},           // one file
+        {59, 1, {1, 59, 1, false}},         // a page not full
+        {60, 1, {1, 60, 1, false}},         // exactly full, nothing after it
+        {61, 1, {1, 60, 1, true}},          // full, one file after it
+        {61, 61, {61, 61, 2, false}},       // that one file on the second page
+        {120, 61, {61, 120, 2, false}},     // a full second page, nothing after it
+        {121, 61, {61, 120, 2, true}},      // a full second page, one file after it
+        {250, 241, {241, 250, 5, false}},   // the fifth page not full
+        {300, 241, {241, 300, 5, false}},   // the fifth page full, nothing after it
+        {301, 241, {241, 300, 5, false}},   // the 300th file ends the paging
+        {5000, 181, {181, 240, 4, true}},   // the fourth page of many files
+        {5000, 241, {241, 300, 5, false}},  // the fifth and last of many
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.fileCount << " files from " << c.nextFileIndex);
+        const ThumbnailPagePlan plan = planThumbnailPage(c.fileCount, c.nextFileIndex);
+        EXPECT_EQ(plan.first, c.plan.first);
+        EXPECT_EQ(plan.last, c.plan.last);
+        EXPECT_EQ(plan.pageNumber, c.plan.pageNumber);
+        EXPECT_EQ(plan.hasNextPage, c.plan.hasNextPage);
+    }
+}
+
+// Back applies on a built page from the second on; Next where a later page is built, or a next
+// file index other than 1 says one is still to be built.
+TEST(ThumbnailPageButtons, BackAndNextFollowThePageCounters) {
+    const struct {
+        int pageShown;
+        int pagesBuilt;
+        int nextFileIndex;
+        bool back;
+        bool next;
+    } cases[] = {
+        {1, 1, 1, false, false},  // one page, all files on it
+        {1, 1, 61, false, true},  // one page built, the next still to build
+        {2, 2, 1, true, false},   // the last page of two
+        {1, 2, 1, false, true},   // back on the first of two built
+        {2, 3, 1, true, true},    // the middle of three built
+        {3, 3, 121, true, true},  // the last built, a fourth still to build
+        {5, 5, 1, true, false},   // the fifth and last
+        {3, 0, 1, false, false},  // a fresh View All from page 3: its first page is filling
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "page " << c.pageShown << " of " << c.pagesBuilt
+                                        << " built, next file " << c.nextFileIndex);
+        const PageButtons buttons = pageButtons(c.pageShown, c.pagesBuilt, c.nextFileIndex);
+        EXPECT_EQ(buttons.back, c.back);
+        EXPECT_EQ(buttons.next, c.next);
+    }
+}
 
 class ThumbnailPagesTest : public AppTest {
 protected:

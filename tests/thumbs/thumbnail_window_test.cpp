@@ -1,6 +1,6 @@
 #include <functional>
 
-#include "../app/app_fixture.h"
+#include "support/app_fixture.h"
 #include "thumbs/form2.h"
 #include "thumbs/form4.h"
 

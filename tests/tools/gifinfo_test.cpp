@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "../gifctl/gif_bytes.h"
 #include "support/files.h"
+#include "support/gif_bytes.h"
 #include "support/temp_folder.h"
 
 extern char** environ;

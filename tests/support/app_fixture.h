@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "../gifctl/gif_bytes.h"
 #include "app/form1.h"
 #include "app/program.h"
 #include "headless/headless_host.h"
 #include "support/bmp_file.h"
 #include "support/files.h"
+#include "support/gif_bytes.h"
 #include "support/temp_folder.h"
 #include "thumbs/form2.h"
 
