@@ -31,11 +31,10 @@ enum class LoadScale { Reduced, Natural };
 // format by the data's first bytes, reads the natural size from the header alone, and loads the
 // picture in the display's colours (see color_management.h). Which decoder serves which data, and
 // which data may be a picture at all, is the loader's table; a decoder is only handed data that
-// its sniff took. Decoders hold no state: each is one object that lives as long as the program.
+// its sniff took. Decoders hold no state: each is one object, never destroyed, so that a
+// picture may keep asking its decoder for larger pixels for as long as it lives.
 class PictureDecoder {
 public:
-    virtual ~PictureDecoder() = default;
-
     // Whether `head`, the data's first kSniffBytes bytes (all of shorter data), begins a picture
     // of this decoder's format.
     virtual bool sniff(std::span<const unsigned char> head) const = 0;
@@ -51,6 +50,10 @@ public:
     // (cut short included), 7 when it is larger than kMaxPicturePixels, and the errors of
     // PictureInput::open.
     virtual Picture load(const PictureInput& input, LoadScale scale) const = 0;
+
+protected:
+    // Not deleted through the interface; trivial, so a decoder held in a static is never torn down.
+    ~PictureDecoder() = default;
 };
 
 // Whether `head` begins with `signature`; false when it is shorter.
@@ -72,6 +75,9 @@ public:
     // (empty when there is none). The errors of load.
     virtual Image decodeRows(ByteReader& reader, const DecodeSize& decodeSize,
                              std::string* iccProfile) const = 0;
+
+protected:
+    ~RowPictureDecoder() = default;
 };
 
 }  // namespace plivora
