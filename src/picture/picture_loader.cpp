@@ -23,11 +23,11 @@ enum class Origin { File, ProgramBytes };
 // Which data a decoder is given.
 enum class Takes { FilesAndProgramBytes, ProgramBytesOnly };
 
-// One format the loader knows: the decoder that sniffs and decodes it, and whose data it serves.
+// One format the loader knows: whose data it serves, and the decoder that sniffs and decodes it.
 struct DecoderRow {
     PictureFormat format;
-    const PictureDecoder& (*decoder)();
     Takes takes;
+    const PictureDecoder& (*decoder)();
 };
 
 // The format comes from the data, never from the file name: a JPEG named .gif loads as the JPEG
@@ -35,12 +35,12 @@ struct DecoderRow {
 // program's own pictures may also be PNG, a format no file from a folder is shown in. The
 // signatures differ in their first bytes, so the order of the rows decides nothing.
 constexpr DecoderRow kDecoders[] = {
-    {PictureFormat::Gif, gifDecoder, Takes::FilesAndProgramBytes},
-    {PictureFormat::Jpeg, jpegDecoder, Takes::FilesAndProgramBytes},
-    {PictureFormat::Bmp, bitmapFileDecoder, Takes::FilesAndProgramBytes},
-    {PictureFormat::Icon, iconDecoder, Takes::FilesAndProgramBytes},
-    {PictureFormat::Cursor, cursorDecoder, Takes::FilesAndProgramBytes},
-    {PictureFormat::Png, pngDecoder, Takes::ProgramBytesOnly},
+    {PictureFormat::Gif, Takes::FilesAndProgramBytes, gifDecoder},
+    {PictureFormat::Jpeg, Takes::FilesAndProgramBytes, jpegDecoder},
+    {PictureFormat::Bmp, Takes::FilesAndProgramBytes, bitmapFileDecoder},
+    {PictureFormat::Icon, Takes::FilesAndProgramBytes, iconDecoder},
+    {PictureFormat::Cursor, Takes::FilesAndProgramBytes, cursorDecoder},
+    {PictureFormat::Png, Takes::ProgramBytesOnly, pngDecoder},
 };
 
 // The row whose decoder takes the input's first bytes; none when no decoder does.
