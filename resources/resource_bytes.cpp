@@ -1,4 +1,4 @@
-#include "resource_bytes.h"
+#include "resources/resource_bytes.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 #include "app/resource_picture.h"
 
 #include "picture/picture_loader.h"
-#include "resource_bytes.h"
+#include "resources/resource_bytes.h"
 #include "win/error.h"
 
 namespace plivora {

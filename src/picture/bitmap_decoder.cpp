@@ -5,9 +5,11 @@
 #include <bit>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "picture/picture_decoder.h"
 #include "picture/picture_input.h"
 #include "win/error.h"
 
@@ -642,6 +644,26 @@ Image decodeIconBitmap(ByteReader& reader, const IconEntry& entry, const DecodeS
         *iccProfile = readProfile(reader, dib);
     }
     return image;
+}
+
+namespace {
+
+class BitmapFileDecoder : public RowPictureDecoder {
+public:
+    bool sniff(std::span<const unsigned char> head) const override {
+        return hasSignature(head, {'B', 'M'});
+    }
+    Image decodeRows(ByteReader& reader, const DecodeSize& decodeSize,
+                     std::string* iccProfile) const override {
+        return decodeBitmapFile(reader, decodeSize, iccProfile);
+    }
+};
+
+}  // namespace
+
+const PictureDecoder& bitmapFileDecoder() {
+    static const BitmapFileDecoder decoder;
+    return decoder;
 }
 
 }  // namespace plivora

@@ -9,6 +9,7 @@
 namespace plivora {
 
 class ByteReader;
+class PictureDecoder;
 
 // Decodes a BMP file: the core (12-byte), OS/2 and Windows info headers up to V5, bottom-up and
 // top-down rows, 1, 2, 4 and 8 bits through the palette, 16, 24 and 32 bits plain or through
@@ -30,6 +31,10 @@ class ByteReader;
 // none, or when it lies past the file's end); the pixels are returned as stored.
 Image decodeBitmapFile(ByteReader& reader, const DecodeSize& decodeSize = {},
                        std::string* iccProfile = nullptr);
+
+// The BMP format's decoder for the loader: data that begins "BM", decoded by decodeBitmapFile.
+// Icons and cursors have decoders of their own (icon_decoder.h) over the functions below.
+const PictureDecoder& bitmapFileDecoder();
 
 // One image of an icon or cursor file, as its directory places it.
 struct IconEntry {

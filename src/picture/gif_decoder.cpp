@@ -8,9 +8,11 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "picture/picture_decoder.h"
 #include "picture/picture_input.h"
 #include "win/error.h"
 
@@ -212,6 +214,26 @@ Image decodeFirstGifImage(ByteReader& reader, const DecodeSize& decodeSize,
                 fail(gif->Error);
         }
     }
+}
+
+namespace {
+
+class GifDecoder : public RowPictureDecoder {
+public:
+    bool sniff(std::span<const unsigned char> head) const override {
+        return hasSignature(head, {'G', 'I', 'F', '8'});
+    }
+    Image decodeRows(ByteReader& reader, const DecodeSize& decodeSize,
+                     std::string* iccProfile) const override {
+        return decodeFirstGifImage(reader, decodeSize, iccProfile);
+    }
+};
+
+}  // namespace
+
+const PictureDecoder& gifDecoder() {
+    static const GifDecoder decoder;
+    return decoder;
 }
 
 }  // namespace plivora

@@ -8,6 +8,7 @@
 namespace plivora {
 
 class ByteReader;
+class PictureDecoder;
 
 // Decodes the first image of a GIF stream through giflib, the way the GIF control expects a
 // single-frame file to come back from the picture loader: at the image's own width and height
@@ -29,5 +30,9 @@ class ByteReader;
 // extension before the image (empty when there is none); the pixels are the table's colours.
 Image decodeFirstGifImage(ByteReader& reader, const DecodeSize& decodeSize = {},
                           std::string* iccProfile = nullptr);
+
+// The GIF format's decoder for the loader: data that begins "GIF8", decoded row by row by
+// decodeFirstGifImage.
+const PictureDecoder& gifDecoder();
 
 }  // namespace plivora

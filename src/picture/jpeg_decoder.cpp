@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -376,11 +377,11 @@ private:
 
 }  // namespace
 
-std::shared_ptr<PictureSource> decodeJpeg(const PictureInput& input, bool reduce) {
+std::shared_ptr<PictureSource> decodeJpeg(const PictureInput& input, LoadScale scale) {
     Decompressor decompressor(input);
     const Size stored = decompressor.stored();
     const int orientation = decompressor.orientation();
-    const int shift = reduce ? reductionShift(stored) : 0;
+    const int shift = scale == LoadScale::Reduced ? reductionShift(stored) : 0;
     Image pixels = displayPixels(decompressor, shift, orientation);
     if (shift > 0) {
         return std::make_shared<JpegPictureSource>(input, stored, orientation, std::move(pixels),
@@ -395,6 +396,30 @@ PixelSize jpegNaturalSize(const PictureInput& input) {
     const Size stored = decompressor.stored();
     return decompressor.orientation() >= 5 ? PixelSize{stored.height, stored.width}
                                            : PixelSize{stored.width, stored.height};
+}
+
+namespace {
+
+class JpegDecoder : public PictureDecoder {
+public:
+    bool sniff(std::span<const unsigned char> head) const override {
+        return hasSignature(head, {0xFF, 0xD8, 0xFF});
+    }
+    PixelSize naturalSize(const PictureInput& input) const override {
+        return jpegNaturalSize(input);
+    }
+    // libjpeg scales by itself, and the picture decodes its larger pixels itself; it turns each
+    // set into the display's colours with the file's colour layout.
+    Picture load(const PictureInput& input, LoadScale scale) const override {
+        return Picture(decodeJpeg(input, scale));
+    }
+};
+
+}  // namespace
+
+const PictureDecoder& jpegDecoder() {
+    static const JpegDecoder decoder;
+    return decoder;
 }
 
 }  // namespace plivora

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <initializer_list>
 #include <limits>
 #include <system_error>
 #include <utility>
@@ -64,19 +63,6 @@ private:
     std::uint64_t m_offset = 0;
 };
 
-bool startsWith(const unsigned char* head, std::size_t size, std::initializer_list<int> magic) {
-    if (size < magic.size()) {
-        return false;
-    }
-    std::size_t i = 0;
-    for (int byte : magic) {
-        if (head[i++] != byte) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 PictureInput PictureInput::fromFile(std::string path) {
@@ -126,31 +112,6 @@ std::unique_ptr<ByteReader> PictureInput::open() const {
         throw Error(ErrorNumber::PathFileAccessError);
     }
     return std::make_unique<FileReader>(file, static_cast<std::uint64_t>(info.st_size));
-}
-
-PictureFormat PictureInput::format() const {
-    unsigned char head[8] = {};
-    const std::size_t size = open()->read(head, sizeof head);
-    if (startsWith(head, size, {'G', 'I', 'F', '8'})) {
-        return PictureFormat::Gif;
-    }
-    if (startsWith(head, size, {0xFF, 0xD8, 0xFF})) {
-        return PictureFormat::Jpeg;
-    }
-    if (startsWith(head, size, {'B', 'M'})) {
-        return PictureFormat::Bmp;
-    }
-    // An icon directory and a cursor directory differ only in their type word.
-    if (startsWith(head, size, {0, 0, 1, 0})) {
-        return PictureFormat::Icon;
-    }
-    if (startsWith(head, size, {0, 0, 2, 0})) {
-        return PictureFormat::Cursor;
-    }
-    if (startsWith(head, size, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'})) {
-        return PictureFormat::Png;
-    }
-    return PictureFormat::Unknown;
 }
 
 void checkPictureSize(long long width, long long height) {

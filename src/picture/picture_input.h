@@ -7,9 +7,6 @@
 
 namespace plivora {
 
-// The formats the picture loader tells apart by their first bytes; the file name plays no part.
-enum class PictureFormat { Unknown, Gif, Jpeg, Bmp, Icon, Cursor, Png };
-
 // Reads a picture's bytes, from the first byte on or from any offset.
 class ByteReader {
 public:
@@ -39,9 +36,6 @@ public:
     // A reader from the first byte. Throws Error 53 when the file vanished, 75 when it cannot be
     // opened for another reason (permission, I/O).
     std::unique_ptr<ByteReader> open() const;
-
-    // The format named by the first bytes; Unknown when they match none.
-    PictureFormat format() const;
 
 private:
     std::string m_path;

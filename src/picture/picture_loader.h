@@ -6,6 +6,8 @@
 
 namespace plivora {
 
+class PictureInput;
+
 // The largest picture the loader accepts, in pixels (width x height). Checked from the file's
 // header before any pixel memory is taken; a larger picture fails with error 7. At 4 bytes per
 // pixel a picture this large takes 1.6 GB, well within the machines the program runs on, and it
@@ -40,5 +42,12 @@ Picture loadPictureFromBytes(const std::string& bytes);
 // first image), read from the file's header without decoding any pixels. The errors of
 // LoadPicture that the header can tell.
 PixelSize pictureNaturalSize(const std::string& path);
+
+// The formats the loader tells apart by their first bytes; the file name plays no part.
+enum class PictureFormat { Unknown, Gif, Jpeg, Bmp, Icon, Cursor, Png };
+
+// The format whose decoder takes the input's first bytes; Unknown when none does. Throws the
+// errors of PictureInput::open.
+PictureFormat pictureFormat(const PictureInput& input);
 
 }  // namespace plivora

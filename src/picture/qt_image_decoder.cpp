@@ -9,9 +9,13 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <span>
+#include <string>
 #include <utility>
 
 #include "picture/image_scale.h"
+#include "picture/picture_decoder.h"
+#include "picture/picture_input.h"
 #include "picture/picture_loader.h"
 #include "win/error.h"
 
@@ -39,14 +43,14 @@ void raiseAllocationLimit() {
 // Unbuffered, so every read the decoder makes arrives here as made.
 class WatchedDevice : public QIODevice {
 public:
-    explicit WatchedDevice(std::unique_ptr<ByteReader> reader) : m_reader(std::move(reader)) {
+    explicit WatchedDevice(ByteReader& reader) : m_reader(reader) {
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
 
     bool isSequential() const override { return false; }
-    qint64 size() const override { return static_cast<qint64>(m_reader->size()); }
+    qint64 size() const override { return static_cast<qint64>(m_reader.size()); }
     bool seek(qint64 pos) override {
-        if (pos < 0 || !m_reader->seek(static_cast<std::uint64_t>(pos))) {
+        if (pos < 0 || !m_reader.seek(static_cast<std::uint64_t>(pos))) {
             return false;
         }
         return QIODevice::seek(pos);
@@ -61,7 +65,7 @@ protected:
         if (maxSize <= 0) {
             return 0;
         }
-        const std::size_t got = m_reader->read(data, static_cast<std::size_t>(maxSize));
+        const std::size_t got = m_reader.read(data, static_cast<std::size_t>(maxSize));
         if (static_cast<qint64>(got) < maxSize) {
             m_readShort = true;
         }
@@ -70,7 +74,7 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    std::unique_ptr<ByteReader> m_reader;
+    ByteReader& m_reader;
     bool m_readShort = false;
 };
 
@@ -107,27 +111,54 @@ Image toImage(const QImage& decoded) {
 
 }  // namespace
 
-Image decodePngWithQt(const PictureInput& input, const DecodeSize& decodeSize) {
+Image decodePngWithQt(ByteReader& reader, const DecodeSize& decodeSize, std::string* iccProfile) {
     raiseAllocationLimit();
-    WatchedDevice device(input.open());
-    QImageReader reader(&device, "png");
-    const QSize header = reader.size();
+    WatchedDevice device(reader);
+    QImageReader qtReader(&device, "png");
+    const QSize header = qtReader.size();
     if (!header.isValid()) {
         throw Error(ErrorNumber::InvalidPicture);
     }
     checkPictureSize(header.width(), header.height());
+    if (iccProfile) {
+        iccProfile->clear();  // QtGui's PNG pixels are taken as sRGB
+    }
     const PixelSize natural{header.width(), header.height()};
     const std::optional<PixelSize> size = decodeSize ? decodeSize(natural) : natural;
     if (!size) {
         return Image();
     }
-    const QImage decoded = reader.read();
+    const QImage decoded = qtReader.read();
     if (decoded.isNull() || device.readShort() || decoded.size() != header) {
         throw Error(ErrorNumber::InvalidPicture);
     }
     // QtGui decodes a PNG whole; only the program's own small pictures and icon images are PNG.
     return *size == natural ? toImage(decoded)
                             : scaleImage(toImage(decoded), size->width, size->height);
+}
+
+namespace {
+
+class PngDecoder : public RowPictureDecoder {
+public:
+    bool sniff(std::span<const unsigned char> head) const override {
+        return hasSignature(head, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+    }
+    // Decoded whole, whatever the scale: QtGui decodes a PNG whole anyway.
+    Picture load(const PictureInput& input, LoadScale) const override {
+        return RowPictureDecoder::load(input, LoadScale::Natural);
+    }
+    Image decodeRows(ByteReader& reader, const DecodeSize& decodeSize,
+                     std::string* iccProfile) const override {
+        return decodePngWithQt(reader, decodeSize, iccProfile);
+    }
+};
+
+}  // namespace
+
+const PictureDecoder& pngDecoder() {
+    static const PngDecoder decoder;
+    return decoder;
 }
 
 }  // namespace plivora

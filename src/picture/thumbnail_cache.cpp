@@ -391,7 +391,8 @@ QByteArray normalEntry(const Picture& picture, const std::string& path, const st
                      {"Thumb::Image::Width", std::to_string(picture.width())},
                      {"Thumb::Image::Height", std::to_string(picture.height())}};
     try {
-        if (std::string mime = mimeType(PictureInput::fromFile(path).format()); !mime.empty()) {
+        if (std::string mime = mimeType(pictureFormat(PictureInput::fromFile(path)));
+            !mime.empty()) {
             keys.emplace_back("Thumb::Mimetype", std::move(mime));
         }
     } catch (const Error&) {

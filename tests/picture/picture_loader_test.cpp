@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "picture/picture_input.h"
 #include "picture/picture_loader.h"
 #include "picture_test_data.h"
 #include "support/gif_bytes.h"
@@ -124,6 +125,56 @@ TEST_F(PictureFiles, ContentDecidesTheFormatNotTheName) {
     const Picture picture = LoadPicture(file("really-a-jpeg.gif", jpeg));
     EXPECT_EQ(picture.width(), 20);
     EXPECT_EQ(picture.height(), 10);
+}
+
+// Whatever a file is named, its first bytes pick the decoder, and the header-only size and the
+// load agree with it; a PNG file is told apart but is no picture the program shows from a folder.
+TEST_F(PictureFiles, TheBytesPickTheDecoderForTheSizeAndTheLoad) {
+    const std::string jpeg = encode(halves(40, 30, 0xFFFF0000, 0xFF0000FF), "jpeg");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        PictureFormat format;
+        PixelSize size;
+    };
+    const Case cases[] = {
+        {"gif",
+         testdata::gifFile(3, 2, {0x000000, 0xFFFFFF},
+                           {testdata::gifFrame(3, 2, {0, 1, 0, 1, 0, 1})}),
+         PictureFormat::Gif,
+         {3, 2}},
+        {"jpeg turned by EXIF",
+         testdata::withExifOrientation(jpeg, 6, true),
+         PictureFormat::Jpeg,
+         {30, 40}},
+        {"bmp",
+         testdata::bmpFile(5, 4, 0, {0x000000}, std::string(4 * 8, '\0')),
+         PictureFormat::Bmp,
+         {5, 4}},
+        {"ico",
+         testdata::iconFile(1, {{16, 16, 0xFFFF0000}, {24, 24, 0xFF00FF00}}),
+         PictureFormat::Icon,
+         {24, 24}},
+        {"cur", testdata::iconFile(2, {{32, 32, 0xFFFFFF00}}), PictureFormat::Cursor, {32, 32}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = file("picture.png", c.bytes);
+        EXPECT_EQ(pictureFormat(PictureInput::fromFile(path)), c.format);
+        EXPECT_EQ(pictureNaturalSize(path), c.size);
+        const Picture picture = LoadPicture(path);
+        EXPECT_EQ((PixelSize{picture.width(), picture.height()}), c.size);
+    }
+    const std::string png =
+        file("picture.gif", encode(halves(6, 4, 0xFFFF0000, 0xFF0000FF), "png"));
+    EXPECT_EQ(pictureFormat(PictureInput::fromFile(png)), PictureFormat::Png);
+    EXPECT_EQ(loadError(png), ErrorNumber::InvalidPicture);
+    try {
+        pictureNaturalSize(png);
+        ADD_FAILURE() << "a PNG file has a size";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::InvalidPicture);
+    }
 }
 
 TEST_F(PictureFiles, RleBitmapDecodesToItsPaletteColours) {
