@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fails on an include in src/ that the table of allowed folder -> folder includes does not allow:
 # a header of a folder the including file's folder may not reach, a relative include, a quoted
-# include that names no folder, and a file in a folder that has no row.
+# include that names no folder, and a file in a folder that has no row. In tests/, a test reaches
+# what several test folders share through tests/support, never another test folder by "../".
 #
 #   check_includes.sh SOURCE_ROOT TABLE
 set -euo pipefail
@@ -68,4 +69,9 @@ while IFS= read -r -d '' file; do
     fi
   done < "$file"
 done < <(find "$root/src" \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
+
+while IFS= read -r match; do
+  report "${match#"$root"/}" "includes across test folders; shared test code lives in tests/support"
+done < <(grep -rnE --include='*.cpp' --include='*.h' '^[[:space:]]*#[[:space:]]*include[[:space:]]*"\.\./' \
+  "$root/tests" | cut -d: -f1,2)
 exit $status
