@@ -139,8 +139,8 @@ TEST_F(PictureFiles, TheBytesPickTheDecoderForTheSizeAndTheLoad) {
     };
     const Case cases[] = {
         {"gif",
-         testdata::gifFile(3, 2, {0x000000, 0xFFFFFF},
-                           {testdata::gifFrame(3, 2, {0, 1, 0, 1, 0, 1})}),
+         gif_bytes::gifFile(3, 2, {0x000000, 0xFFFFFF},
+                            {gif_bytes::gifImage(3, 2, {0, 1, 0, 1, 0, 1})}),
          PictureFormat::Gif,
          {3, 2}},
         {"jpeg turned by EXIF",
