@@ -13,20 +13,21 @@ build=${PLIVORA_TEST_BUILD:-build-test}
 release=${PLIVORA_RELEASE_CHECK_BUILD:-build-release-check}
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# The Release check runs beside the test build and the tests at a lower priority: it takes the
+# time the cores would otherwise idle (links, the tests waiting for windows, timers and child
+# processes) and yields to them otherwise. It runs in a process group of its own, which is ended
+# when this script ends before it.
+mkdir -p "$release"
+release_log="$release/release-check.log"
+nice -n 10 setsid bash -c 'cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DPLIVORA_BUILD_TESTS=OFF -DPLIVORA_WERROR=ON && cmake --build "$1" -j "$2"' \
+    release-check "$release" "$jobs" >"$release_log" 2>&1 &
+release_check=$!
+trap 'kill -- -"$release_check" 2>/dev/null || true' EXIT
+
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLIVORA_SANITIZE=ON \
     -DPLIVORA_BUILD_TESTS=ON -DPLIVORA_WERROR=ON
 cmake --build "$build" -j "$jobs"
-
-# The Release check runs beside the tests at a lower priority: it takes the time the cores would
-# idle while the tests wait for windows, timers and child processes, and yields to them otherwise.
-mkdir -p "$release"
-release_log="$release/release-check.log"
-(
-    cmake -S . -B "$release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLIVORA_BUILD_TESTS=OFF \
-        -DPLIVORA_WERROR=ON
-    nice -n 10 cmake --build "$release" -j "$jobs"
-) >"$release_log" 2>&1 &
-release_check=$!
 
 # Qt and fontconfig keep caches for the life of the process; leak reports are about our code only
 # through the suppressions file.
