@@ -180,36 +180,50 @@ bool validDepth(std::uint32_t compression, int bits) {
     }
 }
 
-// Reads the info header at `at` and what follows it. A file's rows begin where its file header
-// says; an entry's right after its palette.
-Dib readDib(ByteReader& reader, std::uint64_t at, DibKind kind, std::uint64_t fileDataOffset) {
-    std::array<unsigned char, 124> head{};
-    readExactlyAt(reader, at, head.data(), 4);
-    const std::uint32_t headerSize = u32(head.data());
-    // 12 is the core header, 16 to 64 the OS/2 ones, 40, 52, 56, 108 and 124 the Windows ones.
-    if (headerSize != 12 && (headerSize < 16 || headerSize > head.size())) {
+// The info header as the file holds it, as many bytes as its own size field counts: 12 is the
+// core header, 16 to 64 the OS/2 ones, 40, 52, 56, 108 and 124 the Windows ones.
+struct InfoHeader {
+    std::array<unsigned char, 124> bytes{};
+    std::uint32_t size = 0;
+
+    const unsigned char* data() const { return bytes.data(); }
+    bool isCore() const { return size == 12; }
+    // How many palette entries the header counts; 0 when it counts none (the core header never
+    // does).
+    std::uint32_t colorsUsed() const { return size >= 36 ? u32(data() + 32) : 0; }
+    // The core header's palette entries are three bytes (B, G, R), the others' four.
+    std::uint64_t paletteEntryBytes() const { return isCore() ? 3 : 4; }
+};
+
+InfoHeader readInfoHeader(ByteReader& reader, std::uint64_t at) {
+    InfoHeader header;
+    readExactlyAt(reader, at, header.bytes.data(), 4);
+    header.size = u32(header.data());
+    if (!header.isCore() && (header.size < 16 || header.size > header.bytes.size())) {
         invalid();
     }
-    readExactlyAt(reader, at, head.data(), headerSize);
-    const unsigned char* h = head.data();
+    readExactlyAt(reader, at, header.bytes.data(), header.size);
+    return header;
+}
 
+// The picture's size, row order, depth and compression, checked: a depth the compression does
+// not allow, a compression an OS/2 header gives another meaning, or a size the loader refuses is
+// no picture. An icon entry's height counts its mask rows too; only the colour rows are kept.
+Dib readGeometry(const InfoHeader& header, DibKind kind) {
+    const unsigned char* h = header.data();
     Dib dib;
-    std::uint32_t colorsUsed = 0;
-    std::uint64_t paletteEntryBytes = 4;
-    if (headerSize == 12) {
+    if (header.isCore()) {
         dib.width = u16(h + 4);
         dib.height = u16(h + 6);
         dib.bitsPerPixel = u16(h + 10);
-        paletteEntryBytes = 3;
     } else {
         dib.width = static_cast<std::int32_t>(u32(h + 4));
         dib.height = static_cast<std::int32_t>(u32(h + 8));
         dib.bitsPerPixel = u16(h + 14);
-        dib.compression = headerSize >= 20 ? u32(h + 16) : kRgb;
-        colorsUsed = headerSize >= 36 ? u32(h + 32) : 0;
+        dib.compression = header.size >= 20 ? u32(h + 16) : kRgb;
         // In the OS/2 headers 3 and 4 mean Huffman 1D and RLE24, which are not decoded.
-        const bool os2 = headerSize != 40 && headerSize != 52 && headerSize != 56 &&
-                         headerSize != 108 && headerSize != 124;
+        const bool os2 = header.size != 40 && header.size != 52 && header.size != 56 &&
+                         header.size != 108 && header.size != 124;
         if (os2 && dib.compression >= kBitFields) {
             invalid();
         }
@@ -225,15 +239,20 @@ Dib readDib(ByteReader& reader, std::uint64_t at, DibKind kind, std::uint64_t fi
         invalid();
     }
     checkPictureSize(dib.width, dib.height);
+    return dib;
+}
 
-    std::uint64_t next = at + headerSize;
+// The channel masks (red, green, blue, alpha) of 16-, 24- and 32-bit pixels, read from the header
+// or from the bytes at `next` after it; gives where the bytes after any masks begin.
+std::uint64_t readMasks(ByteReader& reader, const InfoHeader& header, DibKind kind,
+                        std::uint64_t next, Dib& dib) {
     std::uint32_t masks[4] = {};
     if (dib.compression == kBitFields || dib.compression == kAlphaBitFields) {
         const int count = dib.compression == kAlphaBitFields ? 4 : 3;
-        if (headerSize >= 52) {
+        if (header.size >= 52) {
             // The masks are part of the header; V3 (56) and later add the alpha mask.
-            for (int i = 0; i < 3 || (i < 4 && headerSize >= 56); ++i) {
-                masks[i] = u32(h + 40 + 4 * i);
+            for (int i = 0; i < 3 || (i < 4 && header.size >= 56); ++i) {
+                masks[i] = u32(header.data() + 40 + 4 * i);
             }
         } else {
             unsigned char bytes[16] = {};
@@ -264,40 +283,59 @@ Dib readDib(ByteReader& reader, std::uint64_t at, DibKind kind, std::uint64_t fi
         dib.blue = Channel(masks[2]);
         dib.alpha = Channel(masks[3]);
     }
+    return next;
+}
 
-    // The palette: as many entries as the header counts (all the depth can index when it counts
-    // none). A count beyond the depth's reach is read only as far as an index can reach, but an
-    // entry's rows still follow the whole of it.
-    const std::uint64_t paletteCount = colorsUsed != 0         ? colorsUsed
-                                       : dib.bitsPerPixel <= 8 ? (1u << dib.bitsPerPixel)
-                                                               : 0;
+// The palette at `next`: as many entries as the header counts (all the depth can index when it
+// counts none). A count beyond the depth's reach is read only as far as an index can reach, but
+// an entry's rows still follow the whole of it. Gives where the bytes after the palette begin.
+std::uint64_t readPalette(ByteReader& reader, const InfoHeader& header, DibKind kind,
+                          std::uint64_t fileDataOffset, std::uint64_t next, Dib& dib) {
+    const std::uint64_t entryBytes = header.paletteEntryBytes();
+    const std::uint64_t paletteCount = header.colorsUsed() != 0 ? header.colorsUsed()
+                                       : dib.bitsPerPixel <= 8  ? (1u << dib.bitsPerPixel)
+                                                                : 0;
     if (dib.bitsPerPixel <= 8) {
         std::uint64_t used = std::min<std::uint64_t>(paletteCount, 1u << dib.bitsPerPixel);
         // A file may keep fewer entries than its header implies (the core header counts none):
         // its rows begin where its file header says, and the palette ends there.
         if (kind == DibKind::File && fileDataOffset > next) {
-            used = std::min(used, (fileDataOffset - next) / paletteEntryBytes);
+            used = std::min(used, (fileDataOffset - next) / entryBytes);
         }
-        std::vector<unsigned char> bytes(static_cast<std::size_t>(used * paletteEntryBytes));
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(used * entryBytes));
         readExactlyAt(reader, next, bytes.data(), bytes.size());
         dib.palette.fill(0xFF000000u);
         for (std::size_t i = 0; i < used; ++i) {
-            const unsigned char* entry = bytes.data() + i * paletteEntryBytes;
+            const unsigned char* entry = bytes.data() + i * entryBytes;
             dib.palette[i] = 0xFF000000u | (std::uint32_t(entry[2]) << 16) |
                              (std::uint32_t(entry[1]) << 8) | entry[0];
         }
     }
-    next += paletteCount * paletteEntryBytes;
+    return next + paletteCount * entryBytes;
+}
 
-    // The profile's offset counts from the start of the info header.
-    if (headerSize >= 124 && u32(h + 56) == kProfileEmbedded) {
-        dib.profileOffset = at + u32(h + 112);
-        dib.profileSize = u32(h + 116);
+// Where a V5 header's embedded profile lies; its offset counts from the start of the info header
+// at `at`.
+void findProfile(const InfoHeader& header, std::uint64_t at, Dib& dib) {
+    if (header.size >= 124 && u32(header.data() + 56) == kProfileEmbedded) {
+        dib.profileOffset = at + u32(header.data() + 112);
+        dib.profileSize = u32(header.data() + 116);
     }
+}
 
-    // A file's data offset wins unless it points into the headers, where it cannot be meant.
+// Reads the info header at `at` and what follows it: masks, palette, the place of the profile and
+// of the rows. A file's rows begin where its file header says (`fileDataOffset`) unless that
+// points into the headers, where it cannot be meant; an entry's right after its palette.
+Dib readDib(ByteReader& reader, std::uint64_t at, DibKind kind, std::uint64_t fileDataOffset) {
+    const InfoHeader header = readInfoHeader(reader, at);
+    Dib dib = readGeometry(header, kind);
+    const std::uint64_t headersEnd = at + header.size;
+    const std::uint64_t masksEnd = readMasks(reader, header, kind, headersEnd, dib);
+    const std::uint64_t paletteEnd =
+        readPalette(reader, header, kind, fileDataOffset, masksEnd, dib);
+    findProfile(header, at, dib);
     dib.pixelOffset =
-        kind == DibKind::File && fileDataOffset >= at + headerSize ? fileDataOffset : next;
+        kind == DibKind::File && fileDataOffset >= headersEnd ? fileDataOffset : paletteEnd;
     return dib;
 }
 

@@ -420,6 +420,129 @@ std::string canonicalFolder(const std::string& folder) {
     return error ? fs::path(folder).lexically_normal().string() : canonical.string();
 }
 
+// ---- The stages of a load ----
+
+// How the cache names one file: its URI, the name of its entries, and its length and times as
+// they were when the load began.
+struct CacheKey {
+    std::string uri;
+    std::string name;
+    FileStamp stamp;
+};
+
+// The key of a file the cache may hold; none when the cache is off (no folder), when the file
+// lies inside the cache folder (a thumbnail of a thumbnail would be written beside the thumbnail
+// each time the folder is shown), or when it is not a readable regular file (the standard keeps
+// unreadable files out of the cache; the loader says what is wrong with it).
+std::optional<CacheKey> cacheKey(const std::string& cacheFolder, const std::string& path) {
+    if (cacheFolder.empty()) {
+        return std::nullopt;
+    }
+    const fs::path file = fs::path(canonicalFolder(fs::path(path).parent_path().string()));
+    const std::string folderPrefix = cacheFolder == "/" ? cacheFolder : cacheFolder + "/";
+    if ((file.string() + "/").compare(0, folderPrefix.size(), folderPrefix) == 0) {
+        return std::nullopt;
+    }
+    const std::optional<FileStamp> stamp = fileStamp(path);
+    if (!stamp || ::access(path.c_str(), R_OK) != 0) {
+        return std::nullopt;
+    }
+    std::string uri = ThumbnailCache::fileUri(path);
+    std::string name = ThumbnailCache::entryName(uri);
+    return CacheKey{std::move(uri), std::move(name), *stamp};
+}
+
+bool hasFailureEntry(const std::string& cacheFolder, const CacheKey& key) {
+    return !readValidEntry(cacheFolder + "/" + kFailFolder + "/" + key.name, key.uri, key.stamp, 0)
+                .isNull();
+}
+
+// What the entries of a file gave: the picture of the first one that serves the request, and
+// whether a valid "normal" entry exists (served or not).
+struct EntryLookup {
+    std::optional<Picture> picture;
+    bool hasNormalEntry = false;
+};
+
+// Tries the file's entries, smallest first, for one that is trusted and at least as large as the
+// picture is drawn at the request's size.
+EntryLookup lookUpEntry(const std::string& cacheFolder, const std::string& path,
+                        const CacheKey& key, const ThumbnailCache::Loader& loader, int widthPx,
+                        int heightPx) {
+    // The file's header is read once, and only for an entry without its size keys.
+    std::optional<std::optional<Size>> header;
+    auto fromHeader = [&]() -> std::optional<Size> {
+        if (!header) {
+            try {
+                const PixelSize size = pictureNaturalSize(path);
+                header = Size{size.width, size.height};
+            } catch (const Error&) {
+                header = std::optional<Size>();  // no picture by its header: the loader says why
+            }
+        }
+        return *header;
+    };
+    EntryLookup lookup;
+    for (const Flavour& flavour : kFlavours) {
+        const QImage entry = readValidEntry(cacheFolder + "/" + flavour.folder + "/" + key.name,
+                                            key.uri, key.stamp, flavour.sidePx);
+        if (entry.isNull()) {
+            continue;
+        }
+        lookup.hasNormalEntry = lookup.hasNormalEntry || flavour.sidePx == kNormalThumbnailPx;
+        const std::optional<Size> natural = naturalSize(entry, fromHeader);
+        if (!natural) {
+            continue;  // not trusted: another entry may serve
+        }
+        // The picture is drawn fitted into the request with its shape kept, never larger than
+        // its own pixels.
+        const PixelSize drawn = fitSize(natural->width, natural->height, widthPx, heightPx);
+        if (entry.width() < std::min(drawn.width, natural->width) ||
+            entry.height() < std::min(drawn.height, natural->height)) {
+            continue;  // too small for the request: a larger one may serve
+        }
+        try {
+            lookup.picture = Picture(
+                std::make_shared<CachedPictureSource>(path, loader, *natural, toImage(entry)));
+            return lookup;
+        } catch (const std::bad_alloc&) {
+            break;  // the loader decodes instead, and reports a real shortage of memory
+        }
+    }
+    return lookup;
+}
+
+// Decodes the file. Only a file that is no picture is remembered as failed: a missing,
+// unreadable or too large file, or a shortage of memory, may load another time.
+Picture decodeRememberingFailure(const std::string& cacheFolder, const std::string& path,
+                                 const CacheKey& key, const ThumbnailCache::Loader& loader) {
+    try {
+        return loader(path);
+    } catch (const Error& error) {
+        if (error.number() == ErrorNumber::InvalidPicture && fileStamp(path) == key.stamp) {
+            writeAtomically(cacheFolder + "/" + kFailFolder, key.name,
+                            failureEntry(key.uri, key.stamp));
+        }
+        throw;
+    }
+}
+
+// Leaves the decoded picture's "normal" entry, unless the file changed while it was decoded
+// (then neither version gets one). Whether the entry could be written changes nothing for the
+// caller: a cache that cannot be written to is one the picture is decoded for next time too.
+void writeNormalEntry(const std::string& cacheFolder, const std::string& path, const CacheKey& key,
+                      const Picture& picture) {
+    if (fileStamp(path) != key.stamp) {
+        return;
+    }
+    try {
+        writeAtomically(cacheFolder + "/normal", key.name,
+                        normalEntry(picture, path, key.uri, key.stamp));
+    } catch (const std::bad_alloc&) {
+        // No memory for the entry: the picture is shown without one.
+    }
+}
+
 }  // namespace
 
 ThumbnailCache::ThumbnailCache(std::string folder, Loader loader)
@@ -455,92 +578,25 @@ std::string ThumbnailCache::entryName(const std::string& uri) {
 }
 
 Picture ThumbnailCache::loadPicture(const std::string& path, int widthPx, int heightPx) const {
-    if (m_folder.empty()) {
+    const std::optional<CacheKey> key = cacheKey(m_folder, path);
+    if (!key) {
         return m_loader(path);
     }
-    // The cache's own files are never cached: a thumbnail of a thumbnail would be written
-    // beside the thumbnail each time the folder is shown.
-    const fs::path file = fs::path(canonicalFolder(fs::path(path).parent_path().string()));
-    const std::string folderPrefix = m_folder == "/" ? m_folder : m_folder + "/";
-    if ((file.string() + "/").compare(0, folderPrefix.size(), folderPrefix) == 0) {
-        return m_loader(path);
-    }
-    // A file that is not a readable regular file has no place in the cache (the standard keeps
-    // unreadable files out of it); the loader says what is wrong with it.
-    const std::optional<FileStamp> stamp = fileStamp(path);
-    if (!stamp || ::access(path.c_str(), R_OK) != 0) {
-        return m_loader(path);
-    }
-
-    const std::string uri = fileUri(path);
-    const std::string name = entryName(uri);
     // Our own failure entry comes first: the file, as it is now, is no picture for our loader,
     // whatever thumbnail another program made of it (with a decoder of its own, or of another
     // version of the file with the same time).
-    if (!readValidEntry(m_folder + "/" + kFailFolder + "/" + name, uri, *stamp, 0).isNull()) {
+    if (hasFailureEntry(m_folder, *key)) {
         throw Error(ErrorNumber::InvalidPicture);
     }
-    // The file's header is read once, and only for an entry without its size keys.
-    std::optional<std::optional<Size>> header;
-    auto fromHeader = [&]() -> std::optional<Size> {
-        if (!header) {
-            try {
-                const PixelSize size = pictureNaturalSize(path);
-                header = Size{size.width, size.height};
-            } catch (const Error&) {
-                header = std::optional<Size>();  // no picture by its header: the loader says why
-            }
-        }
-        return *header;
-    };
-    bool hasNormalEntry = false;
-    for (const Flavour& flavour : kFlavours) {
-        const QImage entry = readValidEntry(m_folder + "/" + flavour.folder + "/" + name, uri,
-                                            *stamp, flavour.sidePx);
-        if (entry.isNull()) {
-            continue;
-        }
-        hasNormalEntry = hasNormalEntry || flavour.sidePx == kNormalThumbnailPx;
-        const std::optional<Size> natural = naturalSize(entry, fromHeader);
-        if (!natural) {
-            continue;  // not trusted: another entry may serve
-        }
-        // The picture is drawn fitted into the request with its shape kept, never larger than
-        // its own pixels.
-        const PixelSize drawn = fitSize(natural->width, natural->height, widthPx, heightPx);
-        if (entry.width() < std::min(drawn.width, natural->width) ||
-            entry.height() < std::min(drawn.height, natural->height)) {
-            continue;  // too small for the request: a larger one may serve
-        }
-        try {
-            return Picture(
-                std::make_shared<CachedPictureSource>(path, m_loader, *natural, toImage(entry)));
-        } catch (const std::bad_alloc&) {
-            break;  // the loader decodes instead, and reports a real shortage of memory
-        }
+    EntryLookup lookup = lookUpEntry(m_folder, path, *key, m_loader, widthPx, heightPx);
+    if (lookup.picture) {
+        return std::move(*lookup.picture);
     }
-
-    Picture picture;
-    try {
-        picture = m_loader(path);
-    } catch (const Error& error) {
-        // Only a file that is no picture is remembered as failed: a missing, unreadable or
-        // too large file, or a shortage of memory, may load another time.
-        if (error.number() == ErrorNumber::InvalidPicture && fileStamp(path) == stamp) {
-            writeAtomically(m_folder + "/" + kFailFolder, name, failureEntry(uri, *stamp));
-        }
-        throw;
-    }
+    Picture picture = decodeRememberingFailure(m_folder, path, *key, m_loader);
     // A valid "normal" entry that is too small for the request (one for a finer screen's icons)
-    // is left as it is; a file that changed while it was decoded gets no entry for either version.
-    if (!hasNormalEntry && fileStamp(path) == stamp) {
-        try {
-            // Whether the entry could be written changes nothing for the caller: a cache that
-            // cannot be written to is one the picture is decoded for next time too.
-            writeAtomically(m_folder + "/normal", name, normalEntry(picture, path, uri, *stamp));
-        } catch (const std::bad_alloc&) {
-            // No memory for the entry: the picture is shown without one.
-        }
+    // is left as it is.
+    if (!lookup.hasNormalEntry) {
+        writeNormalEntry(m_folder, path, *key, picture);
     }
     return picture;
 }

@@ -199,6 +199,26 @@ TEST_F(ThumbnailCacheTest, UsesAnotherProgramsValidEntries) {
     EXPECT_EQ(loads, 1);
 }
 
+// Another program's valid "normal" entry that is too small for the request (one made for
+// smaller icons) is decoded past and left as it is: the decode writes no entry of ours over it.
+TEST_F(ThumbnailCacheTest, LeavesAValidNormalEntryThatIsTooSmallForTheRequest) {
+    const std::string path = jpeg("photo.jpg");
+    QImage small(64, 48, QImage::Format_RGB32);
+    small.fill(Qt::green);
+    writeEntry(
+        entryPath("normal", path), small,
+        {{QStringLiteral("Thumb::URI"), QString::fromStdString(ThumbnailCache::fileUri(path))},
+         {QStringLiteral("Thumb::MTime"), QString::number(mtimeOf(path))},
+         {QStringLiteral("Thumb::Image::Width"), QStringLiteral("400")},
+         {QStringLiteral("Thumb::Image::Height"), QStringLiteral("300")}});
+    const Picture picture = cache().loadPicture(path, 200, 200);
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(picture.width(), 400);
+    const QImage kept(QString::fromStdString(entryPath("normal", path)));
+    EXPECT_EQ(kept.size(), QSize(64, 48));
+    EXPECT_EQ(kept.text(QStringLiteral("Software")), QString());
+}
+
 TEST_F(ThumbnailCacheTest, IgnoresAnEntryThatDoesNotMatchTheFile) {
     const std::string path = jpeg("photo.jpg");
     const QString uri = QString::fromStdString(ThumbnailCache::fileUri(path));

@@ -107,6 +107,126 @@ void writeRecords(const GifStream& stream, std::ostream& json) {
     json << ']';
 }
 
+// ---- The stages of a run ----
+
+void makeOutputFolders(const GifInfoOptions& options) {
+    if (!options.outFolder.empty()) {
+        makeFolder(options.outFolder);
+    }
+    if (!options.frameFilesFolder.empty()) {
+        makeFolder(options.frameFilesFolder);
+    }
+}
+
+// The control on its form on a headless host, watched as the options ask: its warnings go to the
+// warnings stream, each frame file it writes is copied and each frame it decodes and the canvas
+// after the load and after each tick are written as PNGs, and the frame timer's ticks are counted.
+class GifInspection {
+public:
+    GifInspection(const GifInfoOptions& options, std::ostream& warnings)
+        : m_options(options), m_warnings(warnings) {
+        m_gif.Warning = [this](const std::string& message) {
+            m_warnings << "warning: " << message << '\n';
+        };
+        // The frame files come to the loader in frame order; each is copied, as written, before
+        // it is decoded, so a frame the loader refuses can still be looked at.
+        m_gif.engine().setPictureLoader(
+            [this](const std::string& path) { return loadFrame(path); });
+        auto tick = m_gif.Timer1.Timer;
+        m_gif.Timer1.Timer = [this, tick] {
+            tick();
+            ++m_ticksSeen;
+        };
+    }
+    GifInspection(const GifInspection&) = delete;
+    GifInspection& operator=(const GifInspection&) = delete;
+
+    const AnimatedGifCtl& control() const { return m_gif; }
+
+    // Sets the control's BackColor and loads the file; a failing load is part of the result.
+    std::optional<Error> load() {
+        m_gif.setBackColor(m_options.backColor);
+        std::optional<Error> loadError;
+        try {
+            m_gif.LoadGif(true, m_options.file);
+        } catch (const Error& error) {
+            loadError = error;
+        }
+        writeCanvas(0);
+        return loadError;
+    }
+
+    // Starts the frame timer and delivers the ticks while it runs; gives the timer's interval
+    // after the start and after each tick.
+    std::vector<int> play() {
+        m_gif.StartTimer();
+        std::vector<int> intervals{m_gif.Timer1.interval()};
+        for (int n = 1; n <= m_options.ticks && m_gif.Timer1.isRunning(); ++n) {
+            m_host.advance(m_gif.Timer1.interval());
+            if (m_ticksSeen != n) {
+                throw std::logic_error("the frame timer did not tick once per interval");
+            }
+            intervals.push_back(m_gif.Timer1.interval());
+            writeCanvas(n);
+        }
+        return intervals;
+    }
+
+private:
+    Picture loadFrame(const std::string& path) {
+        const int k = m_framesLoaded++;
+        if (!m_options.frameFilesFolder.empty()) {
+            copyFile(path, m_options.frameFilesFolder + "/" + numberedName("frame", k, "gif"));
+        }
+        Picture picture = LoadPicture(path);
+        if (!m_options.outFolder.empty()) {
+            writeRgbPng(picture.fullImage(),
+                        m_options.outFolder + "/" + numberedName("frame", k, "png"));
+        }
+        return picture;
+    }
+
+    void writeCanvas(int number) {
+        if (m_options.outFolder.empty()) {
+            return;
+        }
+        const Image canvas = m_host.gdi().bitmapPixels(m_gif.engine().canvasBitmap());
+        if (!canvas.isNull()) {
+            writeRgbPng(canvas, m_options.outFolder + "/" + numberedName("canvas", number, "png"));
+        }
+    }
+
+    const GifInfoOptions& m_options;
+    std::ostream& m_warnings;
+    HeadlessHost m_host;
+    GifInfoForm m_form{m_host};
+    AnimatedGifCtl& m_gif = m_form.AnimatedGifCtl1;
+    int m_framesLoaded = 0;
+    int m_ticksSeen = 0;
+};
+
+void writeJson(const AnimatedGifCtl& gif, const std::vector<int>& intervals,
+               const std::optional<Error>& loadError, std::ostream& json) {
+    const GifAnimation& engine = gif.engine();
+    json << "{\"strGifFileName\": " << jsonString(gif.strGifFileName())
+         << ", \"NumberofFrames\": " << gif.NumberofFrames()
+         << ", \"canvas\": {\"width\": " << engine.canvasWidth()
+         << ", \"height\": " << engine.canvasHeight() << "}, \"records\": ";
+    writeRecords(engine.stream(), json);
+    json << ", \"intervals\": [";
+    for (std::size_t i = 0; i < intervals.size(); ++i) {
+        json << (i ? ", " : "") << intervals[i];
+    }
+    json << "], \"error\": ";
+    if (loadError) {
+        json << "{\"number\": " << loadError->number()
+             << ", \"description\": " << jsonString(loadError->description()) << '}';
+    } else {
+        json << "null";
+    }
+    json << "}\n";
+}
+
 }  // namespace
 
 std::optional<GifInfoOptions> parseGifInfoArguments(const std::vector<std::string>& arguments,
@@ -163,91 +283,11 @@ std::optional<GifInfoOptions> parseGifInfoArguments(const std::vector<std::strin
 }
 
 void runGifInfo(const GifInfoOptions& options, std::ostream& json, std::ostream& warnings) {
-    if (!options.outFolder.empty()) {
-        makeFolder(options.outFolder);
-    }
-    if (!options.frameFilesFolder.empty()) {
-        makeFolder(options.frameFilesFolder);
-    }
-
-    HeadlessHost host;
-    GifInfoForm form(host);
-    AnimatedGifCtl& gif = form.AnimatedGifCtl1;
-    gif.Warning = [&warnings](const std::string& message) {
-        warnings << "warning: " << message << '\n';
-    };
-
-    // The frame files come to the loader in frame order; each is copied, as written, before
-    // it is decoded, so a frame the loader refuses can still be looked at.
-    int frame = 0;
-    gif.engine().setPictureLoader([&](const std::string& path) {
-        const int k = frame++;
-        if (!options.frameFilesFolder.empty()) {
-            copyFile(path, options.frameFilesFolder + "/" + numberedName("frame", k, "gif"));
-        }
-        Picture picture = LoadPicture(path);
-        if (!options.outFolder.empty()) {
-            writeRgbPng(picture.fullImage(),
-                        options.outFolder + "/" + numberedName("frame", k, "png"));
-        }
-        return picture;
-    });
-
-    int ticksSeen = 0;
-    auto tick = gif.Timer1.Timer;
-    gif.Timer1.Timer = [&] {
-        tick();
-        ++ticksSeen;
-    };
-
-    const auto writeCanvas = [&](int number) {
-        if (options.outFolder.empty()) {
-            return;
-        }
-        const Image canvas = host.gdi().bitmapPixels(gif.engine().canvasBitmap());
-        if (!canvas.isNull()) {
-            writeRgbPng(canvas, options.outFolder + "/" + numberedName("canvas", number, "png"));
-        }
-    };
-
-    gif.setBackColor(options.backColor);
-    std::optional<Error> loadError;
-    try {
-        gif.LoadGif(true, options.file);
-    } catch (const Error& error) {
-        loadError = error;
-    }
-    writeCanvas(0);
-
-    gif.StartTimer();
-    std::vector<int> intervals{gif.Timer1.interval()};
-    for (int n = 1; n <= options.ticks && gif.Timer1.isRunning(); ++n) {
-        host.advance(gif.Timer1.interval());
-        if (ticksSeen != n) {
-            throw std::logic_error("the frame timer did not tick once per interval");
-        }
-        intervals.push_back(gif.Timer1.interval());
-        writeCanvas(n);
-    }
-
-    const GifAnimation& engine = gif.engine();
-    json << "{\"strGifFileName\": " << jsonString(gif.strGifFileName())
-         << ", \"NumberofFrames\": " << gif.NumberofFrames()
-         << ", \"canvas\": {\"width\": " << engine.canvasWidth()
-         << ", \"height\": " << engine.canvasHeight() << "}, \"records\": ";
-    writeRecords(engine.stream(), json);
-    json << ", \"intervals\": [";
-    for (std::size_t i = 0; i < intervals.size(); ++i) {
-        json << (i ? ", " : "") << intervals[i];
-    }
-    json << "], \"error\": ";
-    if (loadError) {
-        json << "{\"number\": " << loadError->number()
-             << ", \"description\": " << jsonString(loadError->description()) << '}';
-    } else {
-        json << "null";
-    }
-    json << "}\n";
+    makeOutputFolders(options);
+    GifInspection inspection(options, warnings);
+    const std::optional<Error> loadError = inspection.load();
+    const std::vector<int> intervals = inspection.play();
+    writeJson(inspection.control(), intervals, loadError, json);
 }
 
 }  // namespace plivora
