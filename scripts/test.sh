@@ -26,7 +26,7 @@ release_check=$!
 trap 'kill -- -"$release_check" 2>/dev/null || true' EXIT
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLIVORA_SANITIZE=ON \
-    -DPLIVORA_BUILD_TESTS=ON -DPLIVORA_WERROR=ON
+    -DPLIVORA_BUILD_TESTS=ON -DPLIVORA_WERROR=ON -DPLIVORA_UNITY_LIBRARIES=ON
 cmake --build "$build" -j "$jobs"
 
 # Qt and fontconfig keep caches for the life of the process; leak reports are about our code only

@@ -28,7 +28,7 @@ namespace {
 
 constexpr std::size_t kSourceBufferBytes = 1 << 16;
 
-[[noreturn]] void invalid() {
+[[noreturn]] void invalidJpeg() {
     throw Error(ErrorNumber::InvalidPicture);
 }
 
@@ -233,7 +233,7 @@ public:
         m_info.scale_num = 1;
         m_info.scale_denom = 1u << shift;
         if (!guarded([this] { jpeg_calc_output_dimensions(&m_info); })) {
-            invalid();
+            invalidJpeg();
         }
         Image image(static_cast<int>(m_info.output_width), static_cast<int>(m_info.output_height));
         const bool decoded = guarded([&] {
@@ -252,7 +252,7 @@ public:
             jpeg_finish_decompress(&m_info);
         });
         if (!decoded) {
-            invalid();
+            invalidJpeg();
         }
         return image;
     }
@@ -272,7 +272,7 @@ private:
                 jpeg_save_markers(&m_info, JPEG_APP0 + 2, 0xFFFF);
                 jpeg_read_header(&m_info, TRUE);
             })) {
-            invalid();
+            invalidJpeg();
         }
         checkPictureSize(m_info.image_width, m_info.image_height);
     }

@@ -138,7 +138,7 @@ std::optional<Size> naturalSize(const QImage& entry,
 }
 
 // An entry's pixels, which are sRGB as the standard has them, in the display's colours.
-Image toImage(const QImage& decoded) {
+Image entryImage(const QImage& decoded) {
     const QImage argb = decoded.convertToFormat(QImage::Format_ARGB32);
     if (argb.isNull()) {
         throw std::bad_alloc();
@@ -503,7 +503,7 @@ EntryLookup lookUpEntry(const std::string& cacheFolder, const std::string& path,
         }
         try {
             lookup.picture = Picture(
-                std::make_shared<CachedPictureSource>(path, loader, *natural, toImage(entry)));
+                std::make_shared<CachedPictureSource>(path, loader, *natural, entryImage(entry)));
             return lookup;
         } catch (const std::bad_alloc&) {
             break;  // the loader decodes instead, and reports a real shortage of memory
