@@ -23,14 +23,8 @@ void DirListBox::readDriveRoots() {
 }
 
 std::string DirListBox::driveRootOf(const std::string& folder) const {
-    std::string best = "/";
-    for (const std::string& root : m_driveRoots) {
-        const bool holds = folder == root || folder.rfind(withTrailingSlash(root), 0) == 0;
-        if (holds && root.size() > best.size()) {
-            best = root;
-        }
-    }
-    return best;
+    const int holding = longestRootHolding(m_driveRoots, folder);
+    return holding < 0 ? std::string("/") : m_driveRoots[static_cast<std::size_t>(holding)];
 }
 
 bool DirListBox::isDriveRoot(const std::string& path) const {

@@ -19,17 +19,12 @@ std::string DriveListBox::drive() const {
 }
 
 int DriveListBox::driveIndexOf(const std::vector<Drive>& drives, const std::string& path) {
-    const std::string target = withTrailingSlash(path);
-    int best = -1;
-    std::size_t bestLength = 0;
-    for (std::size_t i = 0; i < drives.size(); ++i) {
-        const std::string root = withTrailingSlash(drives[i].root);
-        if (target.rfind(root, 0) == 0 && (best < 0 || root.size() > bestLength)) {
-            best = static_cast<int>(i);
-            bestLength = root.size();
-        }
+    std::vector<std::string> roots;
+    roots.reserve(drives.size());
+    for (const Drive& drive : drives) {
+        roots.push_back(drive.root);
     }
-    return best;
+    return longestRootHolding(roots, path);
 }
 
 void DriveListBox::setDrive(const std::string& path) {

@@ -172,6 +172,20 @@ std::string withTrailingSlash(const std::string& folder) {
     return folder + "/";
 }
 
+int longestRootHolding(const std::vector<std::string>& roots, const std::string& path) {
+    const std::string target = withTrailingSlash(path);
+    int best = -1;
+    std::size_t bestLength = 0;
+    for (std::size_t i = 0; i < roots.size(); ++i) {
+        const std::string root = withTrailingSlash(roots[i]);
+        if (target.rfind(root, 0) == 0 && (best < 0 || root.size() > bestLength)) {
+            best = static_cast<int>(i);
+            bestLength = root.size();
+        }
+    }
+    return best;
+}
+
 std::string normalizeFolder(const std::string& folder) {
     std::vector<std::string> parts;
     std::stringstream stream(folder);

@@ -34,6 +34,11 @@ std::string withTrailingSlash(const std::string& folder);
 // Removes a trailing '/' unless the path is the root, and collapses "//" and "/./".
 std::string normalizeFolder(const std::string& folder);
 
+// The index in `roots` of the root folder that holds `path` (the path is the root or lies below
+// it), the longest when several do, as the mount point of a nested mount wins over its parent;
+// -1 when none does.
+int longestRootHolding(const std::vector<std::string>& roots, const std::string& path);
+
 // Case-insensitive order of names, as a file list sorts them; ties broken by the exact bytes.
 bool lessCaseInsensitive(const std::string& a, const std::string& b);
 // Whether a name matches one of the patterns separated by semicolons ("*.gif;*.jpg"), ignoring
@@ -50,9 +55,6 @@ std::string programFolder();
 // ($XDG_CONFIG_HOME/plivora, or ~/.config/plivora), created when missing.
 std::string settingsFolderFor(const std::string& programFolder);
 
-// What tells whether a file changed since it was last looked at: its length and modification
-// time. Two stamps of the same file differ when it was written in between (to the file system's
-// time resolution).
 // What tells one state of a file from another. Size and modification time may be put back by
 // whoever rewrites a file; the file's identity (device and inode: replaced by a rename) and its
 // change time (set by the system on every write and every change of the times) cannot be.
