@@ -72,13 +72,10 @@ public:
         if (found == m_pictures.end()) {
             QPixmap picture(option.rect.size() * ratio);
             picture.setDevicePixelRatio(ratio);
-            // Opaque: copied without blending, since the list's background is under it.
+            // Opaque, on the list's background colour: copied without blending.
             picture.fill(m_list.viewport()->palette().color(m_list.viewport()->backgroundRole()));
             {
                 QPainter onPicture(&picture);
-                onPicture.fillRect(
-                    QRect(QPoint(0, 0), option.rect.size()),
-                    m_list.viewport()->palette().brush(m_list.viewport()->backgroundRole()));
                 QStyleOptionViewItem at(option);
                 at.rect.moveTo(0, 0);
                 QStyledItemDelegate::paint(&onPicture, at, index);
