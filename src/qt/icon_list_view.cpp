@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -180,6 +181,9 @@ void IconListView::appendItems(std::size_t from) {
     // The style keeps a margin on each side of an item's text.
     const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     const int textWidth = gridSize().width() - 2 * textMargin;
+    if (from > 0 && m_firstAppendedRow < 0) {
+        m_firstAppendedRow = static_cast<int>(from);
+    }
     for (std::size_t i = from; i < model.items().size(); ++i) {
         const ListView::Item& item = model.items()[i];
         QIcon icon;
@@ -213,6 +217,34 @@ void IconListView::appendItems(std::size_t from) {
     // page fill lets run between thumbnails: the items showed only when the fill was over. Laid
     // out now, the next paint shows them.
     executeDelayedItemsLayout();
+}
+
+void IconListView::doItemsLayout() {
+    const int firstAppended = m_firstAppendedRow;
+    m_firstAppendedRow = -1;
+    if (firstAppended < 0 || !viewport()->updatesEnabled()) {
+        QListWidget::doItemsLayout();
+        return;
+    }
+    // The list lays out all of its items again and repaints its whole area. Items added at the end
+    // of a grid that keeps its place and size leave every other item where it was: only the new
+    // cells need painting. During a page fill, repainting and sending the whole list to the screen
+    // after every thumbnail took the window's thread and the display server more time than
+    // anything else they did. The repaint is held back the way setUpdatesEnabled(false) holds it,
+    // without the full repaint that setUpdatesEnabled(true) asks for afterwards.
+    const QSize area = viewport()->size();
+    const QPoint scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    viewport()->setAttribute(Qt::WA_UpdatesDisabled, true);
+    QListWidget::doItemsLayout();
+    viewport()->setAttribute(Qt::WA_UpdatesDisabled, false);
+    if (viewport()->size() != area ||
+        scrolled != QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value())) {
+        viewport()->update();
+        return;
+    }
+    for (int row = firstAppended; row < count(); ++row) {
+        viewport()->update(visualItemRect(item(row)));
+    }
 }
 
 void IconListView::changeEvent(QEvent* event) {

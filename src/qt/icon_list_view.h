@@ -18,8 +18,8 @@ class ListView;
 // laid out in rows that wrap at the list's width. The model decides the selection: a press goes
 // to the model (which selects the item under the pointer and raises MouseDown, then ItemClick),
 // and the list shows what the model then holds. Items added to the model's end are added to the
-// list as they come, so a page that is being filled shows each one at the next paint; any other
-// change makes the list anew.
+// list as they come, so a page that is being filled shows each one at the next paint, and only its
+// cell is painted again; any other change makes the list anew.
 class IconListView : public QListWidget, public ChildView {
 public:
     IconListView(ListView& list, QWidget& parent, QtHost& host, FormView& formView);
@@ -34,6 +34,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void doItemsLayout() override;
 
 private:
     class ItemPictures;
@@ -52,6 +53,9 @@ private:
     int m_shownClearCount = -1;
     std::map<std::string, QIcon> m_icons;
     int m_itemsMade = 0;
+    // The first item added at the end since the list was last laid out, or -1 when every item
+    // may have moved since then (nothing was added, or the list was made anew).
+    int m_firstAppendedRow = -1;
     ItemPictures* m_pictures;  // the list's item delegate, owned by the list
 };
 

@@ -2,14 +2,17 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
@@ -177,6 +180,53 @@ TEST_F(ViewsTest, IconListRepaintsAnItemInItsNewLook) {
     const QPoint blank = view->visualItemRect(view->item(0)).bottomLeft() + QPoint(1, -1);
     const auto colourAt = [&] { return look().pixel(blank); };
     EXPECT_EQ(colourAt(), QColor(0x12, 0x34, 0x56).rgb());
+}
+
+// The parts of a widget that were painted since the last look.
+class PaintedParts : public QObject {
+public:
+    explicit PaintedParts(QWidget& widget) { widget.installEventFilter(this); }
+    QRegion take() {
+        QCoreApplication::processEvents();
+        return std::exchange(m_painted, QRegion());
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            m_painted += static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+
+private:
+    QRegion m_painted;
+};
+
+TEST_F(ViewsTest, IconListPaintsTheCellOfAnItemAddedAtItsEndAlone) {
+    // Beside the other controls, with room for three cells without a scroll bar.
+    form->setClientSize(6000, 3000);
+    form->icons.move(3000, 0, 3000, 3000);
+    form->images.add("red", solidPicture(4, 4, 0xFFFF0000u));
+    form->icons.setIcons(&form->images);
+    form->icons.addItem("a.gif\r\n4 x 4", "red");
+    form->icons.addItem("b.gif\r\n4 x 4", "red");
+    auto* view = dynamic_cast<QListWidget*>(host.widgetOf(form->icons));
+    ASSERT_NE(view, nullptr);
+    PaintedParts painted(*view->viewport());
+    painted.take();
+
+    // A page fill adds one thumbnail after another: the others stay as they were painted.
+    form->icons.addItem("c.gif\r\n4 x 4", "red");
+    const QRegion added = painted.take();
+    EXPECT_TRUE(added.contains(view->visualItemRect(view->item(2))));
+    EXPECT_FALSE(added.intersects(view->visualItemRect(view->item(0))));
+
+    // Made anew with fewer items, the list is painted whole: the cells of the items that went are
+    // blank again.
+    form->icons.clearItems();
+    form->icons.addItem("a.gif\r\n4 x 4", "red");
+    EXPECT_EQ(painted.take(), QRegion(view->viewport()->rect()));
 }
 
 TEST_F(ViewsTest, IconListBreaksALongNameIntoLinesThatFitItsCell) {
