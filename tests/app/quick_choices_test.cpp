@@ -149,9 +149,12 @@ TEST_F(QuickChoicesTest, AHeldArrowKeyDoesNotPileUpAbandonedDecodes) {
     expectShowing(kFiles - 1);
     EXPECT_EQ(host.deepestDoEvents(), 1);
     program.reset();  // waits for the abandoned decodes
-    // The first two were abandoned while they ran; the three after them were superseded before
-    // either had ended, and the last one ran.
-    EXPECT_EQ(decodes, 3);
+    // Two were abandoned while they ran and the choices after them were superseded before either
+    // had ended, so that only the last one decoded after them; the read-ahead of the list's
+    // neighbours, which runs beside these decodes, may have had one of the pictures ready first
+    // (seen under load: two decodes). Without the limit every choice starts one: six.
+    EXPECT_GE(decodes, 1);
+    EXPECT_LE(decodes, 3);
 }
 
 // In turn, as the headless host runs it: the animation control's load of a GIF of many frames
