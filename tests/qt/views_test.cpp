@@ -219,7 +219,7 @@ TEST_F(ViewsTest, IconListPaintsTheCellOfAnItemAddedAtItsEndAlone) {
     // A page fill adds one thumbnail after another: the others stay as they were painted.
     form->icons.addItem("c.gif\r\n4 x 4", "red");
     const QRegion added = painted.take();
-    EXPECT_TRUE(added.contains(view->visualItemRect(view->item(2))));
+    EXPECT_TRUE(QRegion(view->visualItemRect(view->item(2))).subtracted(added).isEmpty());
     EXPECT_FALSE(added.intersects(view->visualItemRect(view->item(0))));
 
     // Made anew with fewer items, the list is painted whole: the cells of the items that went are
