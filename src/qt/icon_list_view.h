@@ -53,8 +53,8 @@ private:
     int m_shownClearCount = -1;
     std::map<std::string, QIcon> m_icons;
     int m_itemsMade = 0;
-    // The first item added at the end since the list was last laid out, or -1 when every item
-    // may have moved since then (nothing was added, or the list was made anew).
+    // The first item added at the end since the list was last laid out, or -1 when the next
+    // layout repaints the whole list (nothing was added since, or the list was made anew).
     int m_firstAppendedRow = -1;
     ItemPictures* m_pictures;  // the list's item delegate, owned by the list
 };
