@@ -75,6 +75,17 @@ protected:
         };
     }
 
+    // The icon list's Qt view once it holds an item of each name, with the size line "4 x 4" and
+    // a red icon.
+    QListWidget* iconListWith(const std::vector<std::string>& names) {
+        form->images.add("red", solidPicture(4, 4, 0xFFFF0000u));
+        form->icons.setIcons(&form->images);
+        for (const std::string& name : names) {
+            form->icons.addItem(name + "\r\n4 x 4", "red");
+        }
+        return dynamic_cast<QListWidget*>(host.widgetOf(form->icons));
+    }
+
     QtHost host;
     std::unique_ptr<TestForm> form;
     std::vector<std::string> log;
@@ -103,11 +114,7 @@ TEST_F(ViewsTest, ButtonClickComesBeforeMouseUp) {
 }
 
 TEST_F(ViewsTest, IconListShowsItemsAndLeavesTheSelectionToTheModel) {
-    form->images.add("red", solidPicture(4, 4, 0xFFFF0000u));
-    form->icons.setIcons(&form->images);
-    form->icons.addItem("a.gif\r\n4 x 4", "red");
-    form->icons.addItem("b.gif\r\n4 x 4", "red");
-    auto* view = dynamic_cast<QListWidget*>(host.widgetOf(form->icons));
+    QListWidget* view = iconListWith({"a.gif", "b.gif"});
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(view->count(), 2);
     EXPECT_EQ(view->item(1)->text(), QStringLiteral("b.gif\n4 x 4"));
@@ -131,11 +138,7 @@ TEST_F(ViewsTest, IconListShowsItemsAndLeavesTheSelectionToTheModel) {
 }
 
 TEST_F(ViewsTest, IconListAddsANewItemAloneAndMakesItselfAnewAfterTheIconsWereCleared) {
-    form->images.add("red", solidPicture(4, 4, 0xFFFF0000u));
-    form->icons.setIcons(&form->images);
-    form->icons.addItem("a.gif\r\n4 x 4", "red");
-    form->icons.addItem("b.gif\r\n4 x 4", "red");
-    auto* view = dynamic_cast<IconListView*>(host.widgetOf(form->icons));
+    auto* view = dynamic_cast<IconListView*>(iconListWith({"a.gif", "b.gif"}));
     ASSERT_NE(view, nullptr);
     const int made = view->itemsMade();
     QListWidgetItem* first = view->item(0);
@@ -160,10 +163,7 @@ TEST_F(ViewsTest, IconListAddsANewItemAloneAndMakesItselfAnewAfterTheIconsWereCl
 }
 
 TEST_F(ViewsTest, IconListRepaintsAnItemInItsNewLook) {
-    form->images.add("red", solidPicture(4, 4, 0xFFFF0000u));
-    form->icons.setIcons(&form->images);
-    form->icons.addItem("a.gif\r\n4 x 4", "red");
-    auto* view = dynamic_cast<QListWidget*>(host.widgetOf(form->icons));
+    QListWidget* view = iconListWith({"a.gif"});
     ASSERT_NE(view, nullptr);
     const auto look = [&] { return view->viewport()->grab().toImage(); };
     const QImage plain = look();
@@ -207,11 +207,7 @@ TEST_F(ViewsTest, IconListPaintsTheCellOfAnItemAddedAtItsEndAlone) {
     // Beside the other controls, with room for three cells without a scroll bar.
     form->setClientSize(6000, 3000);
     form->icons.move(3000, 0, 3000, 3000);
-    form->images.add("red", solidPicture(4, 4, 0xFFFF0000u));
-    form->icons.setIcons(&form->images);
-    form->icons.addItem("a.gif\r\n4 x 4", "red");
-    form->icons.addItem("b.gif\r\n4 x 4", "red");
-    auto* view = dynamic_cast<QListWidget*>(host.widgetOf(form->icons));
+    QListWidget* view = iconListWith({"a.gif", "b.gif"});
     ASSERT_NE(view, nullptr);
     PaintedParts painted(*view->viewport());
     painted.take();
@@ -237,12 +233,11 @@ TEST_F(ViewsTest, IconListBreaksALongNameIntoLinesThatFitItsCell) {
     const Case cases[] = {{"b.gif", false},
                           {"mountainside.gif", false},
                           {"averyveryverylongnamewithoutanyspacesatall.gif", true}};
-    form->images.add("red", solidPicture(4, 4, 0xFFFF0000u));
-    form->icons.setIcons(&form->images);
+    std::vector<std::string> names;
     for (const Case& c : cases) {
-        form->icons.addItem(c.name + "\r\n4 x 4", "red");
+        names.push_back(c.name);
     }
-    auto* view = dynamic_cast<QListWidget*>(host.widgetOf(form->icons));
+    QListWidget* view = iconListWith(names);
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(view->count(), 3);
     const QFontMetrics metrics = view->fontMetrics();
